@@ -1,0 +1,72 @@
+#include "app/app_state.h"
+
+#include <algorithm>
+
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "speech/speech_state.h"
+
+namespace kestrel {
+
+WindowRecord MainWindow;
+Text VersionText;
+Text TitleText;
+FileVariable ConfigFile;
+Text ConfigLine;
+Text PortText;
+Text BaudText;
+int VoiceEnabled = 0;
+int RunFlag = 0;
+
+int KeyHeld = 0;
+int KeyQueue[kKeyQueueSize] = {};
+int KeyQueueCount = 0;
+int PollState = 0;
+int ReceiverScanning = 0;
+int SignalLevel = 0;
+Text LevelBarText;
+int MemoryScanState = 0;
+int StopHoldoff = 0;
+int ListState = 0;
+int ResumeCountdown = 0;
+
+void ResetAppState() {
+  MainWindow = WindowRecord{};
+  VersionText = "";
+  TitleText = "";
+  CloseFile(ConfigFile);
+  ConfigLine = "";
+  PortText = "";
+  BaudText = "";
+  VoiceEnabled = 0;
+  RunFlag = 0;
+  KeyHeld = 0;
+  std::fill(std::begin(KeyQueue), std::end(KeyQueue), 0);
+  KeyQueueCount = 0;
+  PollState = 0;
+  ReceiverScanning = 0;
+  SignalLevel = 0;
+  LevelBarText = "";
+  MemoryScanState = 0;
+  StopHoldoff = 0;
+  ListState = 0;
+  ResumeCountdown = 0;
+}
+
+void ResetProgramState() {
+  CloseAllPorts();
+  ResetAppState();
+  ResetWindowState();
+  ResetDisplayState();
+  ResetLinkState();
+  ResetCommandsState();
+  ResetBanksState();
+  ResetControlsState();
+  ResetSpeechState();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,23 @@
+// Program-wide state of the command entry, the command keys and their executions.
+#pragma once
+
+#include "runtime/text.h"
+
+namespace kestrel {
+
+inline constexpr int kPassListSize = 50;  // slots 0..49; slot 0 is never used
+
+extern int KeyCode;              // the queue entry HandleKey is acting on; 999 after a key-up
+extern int PendingCommand;       // 0..12: the command whose argument is being typed
+extern Text ArgumentText;        // the argument of the commands 4 to 12
+extern int LimitEntryFresh;      // 1: the next start/end/incr digit starts a new value
+extern int FrequencyEntryFresh;  // 1: the next digit starts a new FrequencyText
+extern int QuitRequested;        // 1 after "Q"
+extern Text PassList[kPassListSize];  // channels passed in this memory scan ("A05")
+extern int PassCount;            // next free slot of PassList; 1 when empty
+extern int StopMode;             // 1: a halted search stays halted; 0: it is told to go on
+extern Text LastScanBank;        // bank letter of the last memory scan started; "X" for none
+
+void ResetCommandsState();
+
+}  // namespace kestrel

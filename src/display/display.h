@@ -1,0 +1,56 @@
+// Drawing on the panel: a print position, a current font and colour, and Print, which
+// formats its items into one line and draws it opaquely where the position stands.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <string_view>
+
+#include "runtime/text.h"
+#include "runtime/window.h"
+
+namespace kestrel {
+
+void MoveTo(int x, int y);
+void SetColour(std::uint32_t colour);
+void SetFont(const std::string& face, int points, int weight);
+
+// The window that drawing goes to: the one named last (OpenWindow names it).
+void NameWindow(WindowRecord& window);
+WindowRecord* NamedWindow();
+
+// One print item in its printed form.
+inline std::string PrintItem(const std::string& text) { return text; }
+inline std::string PrintItem(std::string_view text) { return std::string(text); }
+inline std::string PrintItem(const char* text) { return text; }
+inline std::string PrintItem(const Text& text) { return text.str(); }
+inline std::string PrintItem(char c) { return std::string(1, c); }
+inline std::string PrintItem(std::int32_t value) { return std::to_string(value) + " "; }
+inline std::string PrintItem(std::uint32_t value) { return std::to_string(value) + " "; }
+inline std::string PrintItem(std::int16_t value) { return std::to_string(value) + " "; }
+inline std::string PrintItem(std::int64_t value) { return std::to_string(value) + " "; }
+std::string PrintItem(double value);  // "% .2f"
+
+// Draws one formatted line: a trailing LF is dropped, then a trailing CR; nothing is drawn
+// for what is then empty. The position advances by the width drawn.
+void PrintLine(WindowRecord* window, std::string buffer);
+
+template <class... Items>
+void Print(WindowRecord& window, const Items&... items) {
+  NameWindow(window);
+  PrintLine(&window, (std::string() + ... + PrintItem(items)));
+}
+
+// A print that names no window goes to the window named last (standard output before any).
+template <class... Items>
+void Print(const Items&... items) {
+  PrintLine(NamedWindow(), (std::string() + ... + PrintItem(items)));
+}
+
+// Forgets the named window (program start).
+void ResetDisplayState();
+
+// The search-settings line: start, step, STOP or CONT, end, in "Ariel" 30 bold, black.
+void ShowSearchSettings();
+
+}  // namespace kestrel

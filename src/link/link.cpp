@@ -1,0 +1,78 @@
+#include "link/link.h"
+
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/receiver_commands.h"
+#include "runtime/files.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kReplyReadMax = 255;
+
+struct ReplyKeyword {
+  const char* keyword;
+  int kept;  // characters kept from the keyword on
+};
+
+// In order of preference: the first keyword present wins, wherever it stands.
+constexpr ReplyKeyword kKeywordsBeforeMemoryList[] = {{"LC", 30}, {"MW", 13}};
+constexpr ReplyKeyword kKeywordsAfterMemoryList[] = {{"MX", 60}, {"VS", 18}, {"LM", 6}};
+
+bool CutAtKeyword(const ReplyKeyword& entry) {
+  const int at = Find(ReplyText.str(), entry.keyword, 1);
+  if (at == 0) return false;
+  MatchPosition = at;
+  ReplyText.AssignRaw(Mid(ReplyText.str(), at, entry.kept));
+  LogReply();
+  return true;
+}
+
+}  // namespace
+
+void WriteTraceLine() {
+  if (DebugFlag == 1) WriteLine(TraceFile, LogLine);
+}
+
+void SendCommand() {
+  if (CommandText.empty()) return;
+  LogLine = "TX= " + CommandText;
+  WriteTraceLine();
+  CommandText = CommandText + "\r";
+  WritePort(PortNumber, CommandText.c_str(), Length(CommandText.str()));
+}
+
+void ReadReply() {
+  ReplyText = "";
+  BytesWaiting = PortBytesWaiting(PortNumber);
+  if (BytesWaiting <= 0) return;
+  char buffer[kReplyReadMax];
+  BytesWaiting = ReadPort(PortNumber, buffer, kReplyReadMax);
+  ReplyText.AssignRaw(std::string_view(buffer, static_cast<std::size_t>(BytesWaiting)));
+  for (const auto& entry : kKeywordsBeforeMemoryList) {
+    if (CutAtKeyword(entry)) return;
+  }
+  // The answer to a memory listing is traced whole before it is cut.
+  if (Left(CommandText.str(), 2) == kCommandMemoryList) LogReply();
+  for (const auto& entry : kKeywordsAfterMemoryList) {
+    if (CutAtKeyword(entry)) return;
+  }
+  ReplyText = "";
+}
+
+void LogReply() {
+  LogLine = "RX= " + ReplyText;
+  WriteTraceLine();
+  if (DisplayLine == "Connecting") {
+    LinkState = 1;
+    SayWord("connected");
+    DisplayLine = ">";
+  }
+}
+
+void SendResumeByte() {
+  WritePort(PortNumber, &kResumeByte, 1);
+}
+
+}  // namespace kestrel

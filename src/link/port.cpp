@@ -1,0 +1,102 @@
+#include "link/port.h"
+
+#include <string_view>
+
+#include "runtime/journal.h"
+
+namespace kestrel {
+
+std::unique_ptr<platform::SerialDevice> PortTable[kPortCount + 1];
+
+namespace {
+
+platform::SerialDevice* OpenDevice(int port) {
+  if (port < 1 || port > kPortCount) return nullptr;
+  return PortTable[port].get();
+}
+
+}  // namespace
+
+std::string PortDeviceName(int port) {
+  const std::string number = std::to_string(port);
+  return port < 10 ? "COM" + number : "\\\\.\\COM" + number;
+}
+
+int OpenPort(int port, int baud) {
+  if (port < 1 || port > kPortCount) return 0;
+  auto device = platform::GetSerialPorts().Open(PortDeviceName(port));
+  if (!device) return 0;
+  device->SetReadTimeouts({1000, 5, 0});
+  platform::SerialSettings settings;
+  bool ok = device->GetSettings(settings);
+  if (ok) {
+    settings.baud = baud;
+    settings.dataBits = 8;
+    settings.parity = 0;
+    settings.stopBits = 1;
+    ok = device->SetSettings(settings);
+  }
+  if (!ok) {
+    device->Close();
+    return 0;
+  }
+  PortTable[port] = std::move(device);
+  return 1;
+}
+
+int SetLineShape(int port, int dataBits, int parity, int stopCode) {
+  auto* device = OpenDevice(port);
+  if (!device) return 0;
+  platform::SerialSettings settings;
+  device->GetSettings(settings);
+  settings.dataBits = dataBits;
+  settings.parity = parity;
+  settings.stopBits = stopCode == 1 ? 1 : 2;
+  return device->SetSettings(settings) ? 0 : 1;
+}
+
+int SetReadTimeouts(int port, int m) {
+  auto* device = OpenDevice(port);
+  if (!device) return 0;
+  if (m == -1) {
+    device->SetReadTimeouts({-1, 0, 0});
+  } else {
+    device->SetReadTimeouts({1000, m, 0});
+  }
+  return 0;
+}
+
+int PortBytesWaiting(int port) {
+  auto* device = OpenDevice(port);
+  return device ? device->BytesWaiting() : 0;
+}
+
+int ReadPort(int port, char* buffer, int max) {
+  auto* device = OpenDevice(port);
+  if (!device || max <= 0) return 0;
+  const int count = device->Read(buffer, max);
+  if (count > 0) WriteJournal({"IN", std::string_view(buffer, static_cast<std::size_t>(count))});
+  return count > 0 ? count : 0;
+}
+
+int WritePort(int port, const char* buffer, int n) {
+  auto* device = OpenDevice(port);
+  if (!device || n <= 0) return 0;
+  const int count = device->Write(buffer, n);
+  if (count > 0) WriteJournal({"OUT", std::string_view(buffer, static_cast<std::size_t>(count))});
+  return count > 0 ? count : 0;
+}
+
+int ClosePort(int port) {
+  auto* device = OpenDevice(port);
+  if (!device) return 0;
+  device->Close();
+  PortTable[port].reset();
+  return 0;
+}
+
+void CloseAllPorts() {
+  for (int port = 1; port <= kPortCount; ++port) ClosePort(port);
+}
+
+}  // namespace kestrel

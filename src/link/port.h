@@ -1,0 +1,34 @@
+// The port layer: serial ports by number 1..256. Every operation on a number outside that
+// range, or on a port that is not open, does nothing and returns 0.
+#pragma once
+
+#include <memory>
+#include <string>
+
+#include "runtime/platform/serial_device.h"
+
+namespace kestrel {
+
+inline constexpr int kPortCount = 256;
+
+// Open devices by port number; entry 0 is never used, an empty entry means not open.
+extern std::unique_ptr<platform::SerialDevice> PortTable[kPortCount + 1];
+
+// "COM" + n below 10, "\\.\COM" + n from 10 on.
+std::string PortDeviceName(int port);
+
+// Opens the device exclusively at the given speed, 8 data bits, no parity, one stop bit,
+// reads timed out after 1000 ms between bytes or 5 ms per byte. 1 on success, 0 on failure.
+int OpenPort(int port, int baud);
+// Stop code 1 gives one stop bit, anything else two. 1 when writing the settings failed.
+int SetLineShape(int port, int dataBits, int parity, int stopCode);
+// m = -1: reads return at once; otherwise 1000 ms between bytes and m ms per byte.
+int SetReadTimeouts(int port, int m);
+int PortBytesWaiting(int port);
+int ReadPort(int port, char* buffer, int max);
+int WritePort(int port, const char* buffer, int n);
+int ClosePort(int port);
+// Closes every open port (program end and test set-up).
+void CloseAllPorts();
+
+}  // namespace kestrel

@@ -1,0 +1,69 @@
+// The platform implementations in use. Until main (or a test) installs others, the program
+// runs against inert ones: no port opens, no sound plays, no window shows.
+#include <ctime>
+
+#include "runtime/platform/clock.h"
+#include "runtime/platform/serial_device.h"
+#include "runtime/platform/sound_player.h"
+#include "runtime/platform/window_system.h"
+
+namespace kestrel::platform {
+namespace {
+
+class SystemClock final : public Clock {
+ public:
+  LocalTime Now() override {
+    const std::time_t seconds = std::time(nullptr);
+    std::tm parts{};
+    localtime_r(&seconds, &parts);
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
+            parts.tm_hour, parts.tm_min, parts.tm_sec};
+  }
+};
+
+class NoSerialPorts final : public SerialPorts {
+ public:
+  std::unique_ptr<SerialDevice> Open(const std::string&) override { return nullptr; }
+};
+
+class NoSound final : public SoundPlayer {
+ public:
+  std::string Play(const std::string&, bool) override { return {}; }
+};
+
+class NoWindow final : public WindowSystem {
+ public:
+  bool Open(int, int, int, int, const std::string&) override { return false; }
+  int DrawText(int, int, const FontSpec&, std::uint32_t, const std::string&) override { return 0; }
+  void StartTimer(int, int) override {}
+  void StopTimer(int) override {}
+  std::vector<WindowEvent> WaitEvents() override { return {}; }
+  void Close() override {}
+  bool IsOpen() const override { return false; }
+};
+
+SystemClock system_clock;
+NoSerialPorts no_serial_ports;
+NoSound no_sound;
+NoWindow no_window;
+
+Clock* clock_in_use = &system_clock;
+SerialPorts* ports_in_use = &no_serial_ports;
+SoundPlayer* player_in_use = &no_sound;
+WindowSystem* window_in_use = &no_window;
+
+}  // namespace
+
+Clock& GetClock() { return *clock_in_use; }
+void InstallClock(Clock* clock) { clock_in_use = clock ? clock : &system_clock; }
+
+SerialPorts& GetSerialPorts() { return *ports_in_use; }
+void InstallSerialPorts(SerialPorts* ports) { ports_in_use = ports ? ports : &no_serial_ports; }
+
+SoundPlayer& GetSoundPlayer() { return *player_in_use; }
+void InstallSoundPlayer(SoundPlayer* player) { player_in_use = player ? player : &no_sound; }
+
+WindowSystem& GetWindowSystem() { return *window_in_use; }
+void InstallWindowSystem(WindowSystem* system) { window_in_use = system ? system : &no_window; }
+
+}  // namespace kestrel::platform

@@ -1,0 +1,19 @@
+// The serial device on Linux: termios on a tty, found by the port layer's name.
+#pragma once
+
+#include <string>
+
+#include "runtime/platform/serial_device.h"
+
+namespace kestrel::platform {
+
+// Maps a port-layer name to a Linux path: a file or link of the name (without any "\\.\"
+// prefix) in the working folder, else /dev/ttyS(n - 1). "" for a name that is no port name.
+std::string SerialDevicePath(const std::string& name);
+
+class TermiosSerialPorts final : public SerialPorts {
+ public:
+  std::unique_ptr<SerialDevice> Open(const std::string& name) override;
+};
+
+}  // namespace kestrel::platform

@@ -1,0 +1,52 @@
+// The window system: one window with a persistent surface, text drawing, a periodic timer
+// and the events of the window as (code, parameter) pairs.
+#pragma once
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace kestrel::platform {
+
+struct FontSpec {
+  std::string face;
+  int points = 0;  // 0: the platform's default font
+  int weight = 400;
+};
+
+// Event codes as the program's handler knows them.
+inline constexpr int kEventKeyDown = 256;
+inline constexpr int kEventKeyUp = 257;
+inline constexpr int kEventTimer = 275;
+inline constexpr int kEventClose = 32770;
+
+struct WindowEvent {
+  int code = 0;   // one of the codes above
+  int param = 0;  // virtual-key code for keys, timer number for ticks, 0 otherwise
+  int data = 0;
+};
+
+class WindowSystem {
+ public:
+  virtual ~WindowSystem() = default;
+  // Opens and shows the window with the given client size; its surface starts white.
+  virtual bool Open(int x, int y, int width, int height, const std::string& caption) = 0;
+  // Draws text opaquely at (x, y) with its top-left corner there; colour is 0x00BBGGRR.
+  // Returns the width drawn in pixels (0 for an empty text). The screen shows it at once.
+  virtual int DrawText(int x, int y, const FontSpec& font, std::uint32_t colour,
+                       const std::string& text) = 0;
+  // Ticks every period; at most one tick waits, further ticks are dropped.
+  virtual void StartTimer(int periodMs, int timerNumber) = 0;
+  virtual void StopTimer(int timerNumber) = 0;
+  // Waits until at least one event is queued, then returns every queued event in order.
+  virtual std::vector<WindowEvent> WaitEvents() = 0;
+  virtual void Close() = 0;
+  virtual bool IsOpen() const = 0;
+};
+
+WindowSystem& GetWindowSystem();
+// nullptr installs the headless window system (draws nothing, measures no width, never
+// delivers events); main installs the SDL one.
+void InstallWindowSystem(WindowSystem* system);
+
+}  // namespace kestrel::platform

@@ -1,0 +1,14 @@
+// The play primitive: a WAV file by path, synchronously (flags 0) or in the background
+// (flags 1); an empty path stops playback. Every call is journalled.
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+inline constexpr int kPlaySync = 0;
+inline constexpr int kPlayBackground = 1;
+
+void PlaySoundFile(const std::string& path, int flags);
+
+}  // namespace kestrel

@@ -1,0 +1,40 @@
+// The window, its events and its timer, as the program's logic sees them. The one window's
+// drawing state (print position, font, colour) lives in its record.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "runtime/platform/window_system.h"
+
+namespace kestrel {
+
+using EventHandler = void (*)();
+
+struct WindowRecord {
+  bool open = false;                 // the platform window exists
+  EventHandler handler = nullptr;    // called for every event with the event variables set
+  int printX = 0;                    // print position, client pixels
+  int printY = 0;
+  platform::FontSpec font;           // current font; points 0 is the platform's default
+  std::uint32_t colour = 0;          // current text colour, 0x00BBGGRR
+};
+
+extern int EventMessage;  // code of the event being handled (256, 257, 275, 32770, ...)
+extern int EventCode;     // its first parameter: virtual-key code, timer number
+extern int EventData;     // its second parameter
+
+// Opens and shows the window and remembers the handler. Returns 1 when it opened, else 0.
+int OpenWindow(WindowRecord& window, int x, int y, int width, int height, int style,
+               WindowRecord* parent, const std::string& caption, EventHandler handler);
+void StartTimer(WindowRecord& window, int periodMs, int timerNumber);
+void StopTimer(WindowRecord& window, int timerNumber);
+// Waits for at least one event, then dispatches every queued one; wait is always 0.
+void ProcessEvents(int wait);
+// Dispatches one event to the window's handler, saving and restoring the event variables.
+void DispatchEvent(WindowRecord& window, int message, int code, int data);
+void CloseWindow(WindowRecord& window);
+
+void ResetWindowState();
+
+}  // namespace kestrel

@@ -1,0 +1,17 @@
+// Spoken output: words from the voice folder, the pause and beep sounds from the fixed
+// folder, frequencies digit by digit and modes by name.
+#pragma once
+
+#include <string>
+
+namespace kestrel {
+
+// Plays WaveFolder + word and waits for its end.
+void SayWord(const std::string& word);
+// Plays WaveFolder + word in the background; the next word played cuts it off.
+void SayWordInBackground(const std::string& word);
+// Plays SoundFolder + word and waits for its end: the pause "shdel" and the waiting "beep",
+// heard even with speech switched off.
+void PlayFixedWord(const std::string& word);
+
+}  // namespace kestrel

@@ -1,0 +1,14 @@
+// A clock that shows the time a test sets.
+#pragma once
+
+#include "runtime/platform/clock.h"
+
+namespace kestrel::fakes {
+
+class FakeClock final : public platform::Clock {
+ public:
+  platform::LocalTime Now() override { return now; }
+  platform::LocalTime now{2026, 12, 6, 9, 41, 7};
+};
+
+}  // namespace kestrel::fakes

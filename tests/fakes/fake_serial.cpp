@@ -1,0 +1,73 @@
+#include "fakes/fake_serial.h"
+
+#include <algorithm>
+
+namespace kestrel::fakes {
+namespace {
+
+class FakeDevice final : public platform::SerialDevice {
+ public:
+  explicit FakeDevice(std::shared_ptr<FakeLine> line) : line_(std::move(line)) {}
+  bool GetSettings(platform::SerialSettings& settings) override {
+    if (line_->failGetSettings) return false;
+    settings = line_->settings;
+    return true;
+  }
+  bool SetSettings(const platform::SerialSettings& settings) override {
+    if (line_->failSetSettings) return false;
+    line_->settings = settings;
+    return true;
+  }
+  bool SetReadTimeouts(const platform::ReadTimeouts& timeouts) override {
+    line_->timeouts = timeouts;
+    return true;
+  }
+  int BytesWaiting() override {
+    return line_->vanished ? 0 : static_cast<int>(line_->incoming.size());
+  }
+  int Read(char* buffer, int max) override {
+    if (line_->vanished) return 0;
+    const auto n = std::min<std::size_t>(static_cast<std::size_t>(max), line_->incoming.size());
+    std::copy_n(line_->incoming.begin(), n, buffer);
+    line_->incoming.erase(0, n);
+    return static_cast<int>(n);
+  }
+  int Write(const char* buffer, int n) override {
+    if (line_->vanished) return 0;
+    line_->written.append(buffer, static_cast<std::size_t>(n));
+    return n;
+  }
+  void Close() override {
+    if (!line_->open) return;
+    line_->open = false;
+    ++line_->closes;
+  }
+
+ private:
+  std::shared_ptr<FakeLine> line_;
+};
+
+}  // namespace
+
+std::string FakeLine::TakeWritten() {
+  std::string taken;
+  taken.swap(written);
+  return taken;
+}
+
+FakeLine& FakeSerialPorts::Add(const std::string& name) {
+  auto& line = lines_[name];
+  if (!line) line = std::make_shared<FakeLine>();
+  return *line;
+}
+
+std::unique_ptr<platform::SerialDevice> FakeSerialPorts::Open(const std::string& name) {
+  attempts_.push_back(name);
+  const auto found = lines_.find(name);
+  if (found == lines_.end() || found->second->open) return nullptr;
+  found->second->open = true;
+  ++found->second->opens;
+  return std::make_unique<FakeDevice>(found->second);
+}
+
+}  // namespace kestrel::fakes

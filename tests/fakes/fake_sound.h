@@ -1,0 +1,33 @@
+// A recording sound player: every play with its mode; nothing is heard.
+#pragma once
+
+#include <set>
+#include <string>
+#include <vector>
+
+#include "runtime/platform/sound_player.h"
+
+namespace kestrel::fakes {
+
+struct PlayedSound {
+  std::string path;
+  bool background = false;
+};
+
+class FakeSoundPlayer final : public platform::SoundPlayer {
+ public:
+  std::string Play(const std::string& path, bool background) override;
+
+  std::vector<PlayedSound> played;
+  // Paths that count as missing files: they are recorded but report nothing played.
+  std::set<std::string> missing;
+
+  // The paths played, in order (stops included as "").
+  std::vector<std::string> Paths() const;
+  // The paths of the voice folder with the folder cut off: "wave\scan" -> "scan";
+  // pauses ("shdel") left out unless asked for.
+  std::vector<std::string> Words(bool withPauses = false) const;
+  void Clear() { played.clear(); }
+};
+
+}  // namespace kestrel::fakes

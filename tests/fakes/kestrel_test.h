@@ -1,0 +1,40 @@
+// The base of every unit test: program state reset, the recording fakes installed, and a
+// fresh temporary working folder that is removed afterwards.
+#pragma once
+
+#include <gtest/gtest.h>
+
+#include <filesystem>
+#include <string>
+
+#include "fakes/fake_clock.h"
+#include "fakes/fake_serial.h"
+#include "fakes/fake_sound.h"
+#include "fakes/fake_window.h"
+
+namespace kestrel::fakes {
+
+class KestrelTest : public ::testing::Test {
+ protected:
+  void SetUp() override;
+  void TearDown() override;
+
+  // Writes a file in the working folder, bytes as given.
+  void WriteFile(const std::string& name, const std::string& bytes);
+  std::string ReadFile(const std::string& name);
+  bool FileExists(const std::string& name);
+
+  // Makes COM1 present, opens it as the receiver's port with the port layer and returns it.
+  FakeLine& ConnectReceiver();
+
+  FakeSerialPorts ports;
+  FakeSoundPlayer sound;
+  FakeWindowSystem window;
+  FakeClock clock;
+  std::filesystem::path folder;
+
+ private:
+  std::filesystem::path previous_folder_;
+};
+
+}  // namespace kestrel::fakes
