@@ -15,3 +15,13 @@ void SayWordInBackground(const std::string& word);
 void PlayFixedWord(const std::string& word);
 
 }  // namespace kestrel
+
+namespace kestrel {
+
+// Speaks SpokenText character by character ("point" for "."), after "srching" while a
+// search is running; leaves the spoken form in SpokenText.
+void SpeakFrequency();
+// Speaks the word of ModeText (copied into SpokenText).
+void SpeakMode();
+
+}  // namespace kestrel

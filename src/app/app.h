@@ -1,0 +1,13 @@
+// The main line and the event handler with the receiver polling.
+#pragma once
+
+namespace kestrel {
+
+// The whole program from the window's opening to its closing; returns the exit code.
+int RunProgram();
+void InitialiseReceiver();
+void ShutDown();
+void HandleWindowEvent();
+void SpeakSignalLevel();
+
+}  // namespace kestrel

@@ -1,0 +1,13 @@
+// Search mode: the receiver sweeps between the limits and every halt is recorded.
+#pragma once
+
+namespace kestrel {
+
+void StartSearch();
+void RecordSearchHit();   // records FrequencyText in the search list
+void ClearSearchLines();  // blanks the lower part of the panel
+// Ends a search (the Enter key): the lines cleared; with a search active, the list saved,
+// its count spoken and the scans ended; SearchActive 0.
+void EndSearch();
+
+}  // namespace kestrel

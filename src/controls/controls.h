@@ -1,0 +1,36 @@
+// The receiver controls: tuning VFO A and B from MHz texts, the step, the frequency field,
+// the arrow and page tuning, the modes, the attenuator and the noise limiter.
+#pragma once
+
+namespace kestrel {
+
+void TuneVfoA();           // tunes VFO A to SpokenText, repairs and shows FrequencyText
+void TuneVfoB();           // the same for VFO B, showing nothing
+void FrequencyTextToHz();  // SpokenText -> FrequencyHz
+void HzToFrequencyText();  // FrequencyHz -> SpokenText
+void StepTextToHz();       // StepText -> StepHz (only the first decimal counts)
+void SetStep();            // sends the step command for StepText
+void ShowFrequency();      // shows FrequencyText in the frequency field
+
+// Arrow and page tuning for the key in KeyCode; each pair treats any key other than the
+// first of the pair as the second.
+void TuneByKilohertz();    // Up +1000 Hz, Down -1000 Hz
+void TuneByHundredHertz(); // Right +100 Hz, Left -100 Hz
+void TuneByStep();         // Page Up +StepHz, Page Down -StepHz
+
+void SelectModeFm();
+void SelectModeAm();
+void SelectModeLsb();
+void SelectModeUsb();
+void SelectModeWfm();
+void SelectModeCw();
+void SelectModeAuto();
+// Runs the SelectMode routine of the mode key in KeyCode (F1..F7) and redraws the mode
+// field for any key code from F1 to F7.
+void SelectModeOfKey();
+void ShowModeField();      // ModeText + 6 blanks at the mode field in "Ariel" 50
+void ApplyMode();          // shows ModeText, then selects the mode it names
+void ToggleAttenuator();
+void ToggleNoiseLimiter();
+
+}  // namespace kestrel
