@@ -102,17 +102,6 @@ TEST_F(ModesTest, ApplyModeShowsSpeaksAndSendsAStoredMode) {
   EXPECT_EQ(MainWindow.font.points, 30);
 }
 
-TEST_F(ModesTest, ApplyModeWithEveryTableText) {
-  for (const auto& mode : kModeKeys) {
-    SCOPED_TRACE(mode.text);
-    sound.Clear();
-    ModeText = mode.text;
-    ApplyMode();
-    EXPECT_EQ(sound.Words(), Words{mode.word});
-    EXPECT_EQ(Sent(), mode.command);
-  }
-}
-
 TEST_F(ModesTest, ApplyModeOnlyShowsTheReceiversCw) {
   ModeText = "CW";
   ApplyMode();
