@@ -124,25 +124,16 @@ TEST_F(SdlSoundTest, MissingAndUnreadableFilesReturnAtOnce) {
   EXPECT_EQ(played, "");
 }
 
-TEST_F(SdlSoundTest, LetterCaseAndExtensionDoNotMatter) {
+// The path rules themselves are tested with the path lookup; here only that the player
+// goes through them.
+TEST_F(SdlSoundTest, FilesAreFoundWithoutRegardToCaseAndNeverOutsideTheFolder) {
   WriteWav(folder / "wave" / "fm.wav", 20);
-  EXPECT_EQ(player->Play("wave\\FM", false), "wave/fm.wav");
-  EXPECT_EQ(player->Play("wave\\fm.wav", false), "wave/fm.wav");
-  EXPECT_EQ(player->Play("WAVE\\Fm.WAV", false), "wave/fm.wav");
-}
-
-TEST_F(SdlSoundTest, NothingOutsideTheWorkingFolderIsPlayed) {
-  WriteWav(folder / "wave" / "scan.wav", 20);
   WriteWav(folder / "secret.wav", 20);
-  WriteWav(folder / "wave" / "sub" / "deep.wav", 20);
+  EXPECT_EQ(player->Play("WAVE\\FM", false), "wave/fm.wav");
+  EXPECT_EQ(player->Play("wave\\fm.wav", false), "wave/fm.wav");
   EXPECT_EQ(player->Play("wave\\..\\secret", false), "");
-  EXPECT_EQ(player->Play("wave\\sub\\..\\..\\secret", false), "");
   EXPECT_EQ(player->Play((folder / "secret.wav").string(), false), "");
-  EXPECT_EQ(player->Play("wave\\/etc/passwd", false), "");
   EXPECT_EQ(player->Play("/etc/passwd", false), "");
-  // The folder itself stays usable.
-  EXPECT_EQ(player->Play("secret", false), "secret.wav");
-  EXPECT_EQ(player->Play("wave\\sub\\deep", false), "wave/sub/deep.wav");
 }
 
 }  // namespace
