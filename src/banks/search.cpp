@@ -92,9 +92,4 @@ void EndSearch() {
   SearchActive = 0;
 }
 
-void SaveSearchList() {
-  if (SearchActive > 0) SaveBankFile();
-  SearchActive = 0;
-}
-
 }  // namespace kestrel

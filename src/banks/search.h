@@ -9,8 +9,5 @@ void ClearSearchLines();  // blanks the lower part of the panel
 // Ends a search (the Enter key): the lines cleared; with a search active, the list saved,
 // its count spoken and the scans ended; SearchActive 0.
 void EndSearch();
-// The program is ending: a search still running keeps its finds in its list file, silently.
-// SearchActive 0.
-void SaveSearchList();
 
 }  // namespace kestrel
