@@ -26,34 +26,30 @@ bool IsEndMarker(const Text& line) { return line == EndMarker; }
 
 // An argument of four characters names source and target; two name the target only.
 std::string TargetKey() {
-  return Length(ArgumentText.str()) == 4 ? Mid(ArgumentText.str(), 3, 2) : Left(ArgumentText.str(), 2);
+  const std::string& argument = ArgumentText.str();
+  return Length(argument) == 4 ? Mid(argument, 3, 2) : Left(argument, 2);
 }
 std::string SourceKey() {
-  return Length(ArgumentText.str()) == 4 ? Left(ArgumentText.str(), 2) : "00";
+  const std::string& argument = ArgumentText.str();
+  return Length(argument) == 4 ? Left(argument, 2) : "00";
 }
 
 void ClearLines(Text (&lines)[kListSize]) {
   for (auto& line : lines) line = "";
 }
 
-// A bank without entries: name, mode, step, the reserved line and the end marker.
-void BuildEmptyBank(Text (&lines)[kListSize], const std::string& name, const Text& mode,
-                    const Text& step, const Text& reserved) {
-  ClearLines(lines);
-  lines[0] = name;
-  lines[1] = mode;
-  lines[2] = step;
-  lines[3] = reserved;
-  lines[kFirstEntryLine] = EndMarker;
-}
-
-// A missing bank (its load has said "bnf") is made in ListLines and saved at once; the
-// operator hears "create" and the two key characters of BankFileName.
+// A missing bank (its load has said "bnf") is made in ListLines without entries and saved
+// at once; the operator hears "create" and the two key characters of BankFileName.
 void CreateBank(const Text& mode, const Text& step, const Text& reserved) {
   SayWord("create");
   SayWord(Mid(BankFileName.str(), 5, 1));
   SayWord(Mid(BankFileName.str(), 6, 1));
-  BuildEmptyBank(ListLines, "bank" + ArgumentText, mode, step, reserved);
+  ClearLines(ListLines);
+  ListLines[0] = kBankNamePrefix + ArgumentText;
+  ListLines[1] = mode;
+  ListLines[2] = step;
+  ListLines[3] = reserved;
+  ListLines[kFirstEntryLine] = EndMarker;
   ListLast = kFirstEntryLine - 2;
   ListIndex = ListLast;
   SaveBankFile();
