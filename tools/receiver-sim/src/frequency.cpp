@@ -60,8 +60,8 @@ std::optional<std::int64_t> ParseDigits(std::string_view text) {
 std::optional<Hz> ParseTenDigitFrequency(std::string_view text) {
   if (text.size() != 10) return std::nullopt;
   const auto hz = ParseDigits(text);
-  if (!hz || !InRange(*hz) || *hz % kResolutionHz != 0) return std::nullopt;
-  return hz;
+  if (!hz || !InRange(NearestOnGrid(*hz))) return std::nullopt;
+  return NearestOnGrid(*hz);
 }
 
 std::optional<Hz> ParseTuningFrequency(std::string_view text) {

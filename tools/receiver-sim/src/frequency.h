@@ -19,7 +19,7 @@ inline constexpr int kPowerOnStepHz = 12'500;
 // A tuning frequency: ten digits in Hz ("0145500000") or MHz with a point ("0145.50000",
 // "0145.512550"). Kept to the nearest 50 Hz. nullopt for another form or outside the range.
 std::optional<Hz> ParseTuningFrequency(std::string_view text);
-// Exactly ten digits in Hz, within the range and on the 50 Hz grid.
+// Exactly ten digits in Hz, within the range; kept to the nearest 50 Hz.
 std::optional<Hz> ParseTenDigitFrequency(std::string_view text);
 // Any number of digits (Hz) or MHz with a point; no range check (scenario files).
 std::optional<Hz> ParseAnyFrequency(std::string_view text);

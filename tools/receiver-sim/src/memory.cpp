@@ -33,6 +33,8 @@ bool ApplyField(std::string_view keyword, std::string_view value, Channel& chann
     number = ParseStep(value);
     if (number) channel.stepHz = static_cast<int>(*number);
   } else if (keyword == "MD") {
+    // The panel leaves the digit out for a mode it cannot number: the mode stays.
+    if (value.empty()) return true;
     number = ParseMode(value);
     if (number) channel.mode = static_cast<int>(*number);
   } else if (keyword == "AU") {

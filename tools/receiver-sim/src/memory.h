@@ -67,7 +67,8 @@ std::string SplitLine(char bank, const Memory& memory);
 std::optional<ChannelId> ParseChannelId(std::string_view text);
 // Applies the fields that follow the channel in an "MX" line (" RF0145500000 ST012500 MD1
 // TMtext", also " MP", " AU", " AT"; " TM" comes last and keeps the rest, blanks included,
-// up to 12 characters). Fields not given keep their value. false for a malformed field.
+// up to 12 characters). Fields not given, and " MD" without its digit, keep their value.
+// false for a malformed field.
 bool ApplyChannelFields(std::string_view fields, Channel& channel);
 
 // One line per entry, in the layout of the channel and split lines above; blank lines and

@@ -174,9 +174,10 @@ Memory file: one channel per line, as the "MA" command lists it, and optionally 
 split line as "MW" answers it (before the channels of that pair); # starts a comment line:
   MW A:90 a:10
   MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMtext
-  Fields: MP pass flag 0/1, RF frequency as ten digits in Hz, ST step as six digits in Hz,
-  AU auto mode 0/1, MD mode 0-8, AT attenuator 0/1, TM text (last, up to 12 characters,
-  blanks included). Only RF is needed; "MXA05 ---" leaves the channel empty.
+  Fields: MP pass flag 0/1, RF frequency as ten digits in Hz, ST step as six digits in Hz
+  (or kHz with a point), AU auto mode 0/1, MD mode 0-8 (no digit: unchanged), AT
+  attenuator 0/1, TM text (last, up to 12 characters, blanks included). Only RF is
+  needed; "MXA05 ---" leaves the channel empty.
   --memory-out writes this layout: the splits that differ from 50/50, then every channel
   that holds a frequency.
 

@@ -38,6 +38,10 @@ TEST(ChannelText, FieldsChangeOnlyWhatTheyName) {
   ASSERT_TRUE(ApplyChannelFields(" ST006.25 TMAIR  BAND 1 AND MORE", channel));
   EXPECT_EQ(channel.stepHz, 6'250);
   EXPECT_EQ(channel.text, "AIR  BAND 1 ");
+  // A mode field without its digit keeps the mode.
+  ASSERT_TRUE(ApplyChannelFields(" RF0145500000 ST012500 MD TM" + std::string(12, ' '), channel));
+  EXPECT_EQ(channel.mode, 5);
+  EXPECT_EQ(channel.text, std::string(12, ' '));
 }
 
 TEST(ChannelText, RefusesMalformedFields) {

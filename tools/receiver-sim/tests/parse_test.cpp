@@ -19,6 +19,8 @@ TEST(TuningFrequency, KeepsTheFiftyHertzGrid) {
   EXPECT_EQ(ParseTuningFrequency("0145.500024"), 145'500'000);
   EXPECT_EQ(ParseTuningFrequency("0145.500025"), 145'500'050);
   EXPECT_EQ(ParseTuningFrequency("0145500074"), 145'500'050);
+  EXPECT_EQ(ParseTenDigitFrequency("0145512340"), 145'512'350);
+  EXPECT_EQ(ParseTenDigitFrequency("0145.51234"), std::nullopt);
 }
 
 TEST(TuningFrequency, RefusesOtherFormsAndFrequenciesOutOfRange) {

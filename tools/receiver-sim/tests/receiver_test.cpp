@@ -125,7 +125,7 @@ TEST_F(ReceiverTest, BankSplitEraseChannelsItCutsOff) {
 TEST_F(ReceiverTest, StoredChannelListsBackTheSame) {
   EXPECT_EQ(Ask("MD2"), kDone);
   EXPECT_EQ(Ask("MXA05 RF0145500000 ST012500 MD1 TMTOWER       "), kDone);
-  EXPECT_EQ(Ask("MXA01 RF0433500000 TMno mode"), kDone);  // takes the working mode
+  EXPECT_EQ(Ask("MXA01 RF0433500000 MD TMno mode"), kDone);  // takes the working mode
   const std::string listing = Ask("MAA");
   EXPECT_EQ(listing,
             "MXA00 ---\r\n"
