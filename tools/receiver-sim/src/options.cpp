@@ -128,7 +128,8 @@ const char* const kHelpText = R"(receiver-sim: a simulated AR8600 receiver on a 
 It makes a symbolic link to the pseudo-terminal (default ./COM1), prints the terminal's
 name on one line, and answers there like the receiver until SIGTERM, SIGINT or --exit-after.
 The panel opens the link as its serial port; it may close and open it again.
-NEVER point a program meant for it at a real receiver: some commands erase memory
+It only stands in for the receiver: never aim the tests or the demo made for it at a real
+receiver (by linking COM1 to a real serial port): some commands they send erase memory
 channels on the real set.
 
 Options (times in milliseconds; --name VALUE or --name=VALUE):
