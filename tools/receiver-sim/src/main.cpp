@@ -78,24 +78,32 @@ class Simulator {
   }
 
   void Step(Millis now) {
-    WatchPeer(now);
-    const std::string bytes = peerOpen_ ? link_.ReadAvailable() : "";
-    // The panel sets the line up before it writes: look at the settings before the bytes.
+    const bool open = link_.PeerOpen();
+    if (open && !peerOpen_) PeerOpened(now);
+    // What a closing panel wrote last still counts (its "EX"), so it is read before the close
+    // is noted. The panel sets the line up before it writes: the settings come first.
+    const std::string bytes = link_.ReadAvailable();
     WatchSettings(now, !bytes.empty());
     TakeCommands(bytes);
+    if (!open && peerOpen_) PeerClosed(now);
     if (!options_.silent) Send(receiver_.Advance(Now()));
-    for (std::string bytes; !(bytes = output_.TakeDue(Now())).empty();) {
-      if (peerOpen_) link_.Write(bytes);
+    for (std::string out; !(out = output_.TakeDue(Now())).empty();) {
+      if (peerOpen_) link_.Write(out);
     }
   }
 
-  void WatchPeer(Millis now) {
-    const bool open = link_.PeerOpen();
-    if (open == peerOpen_) return;
-    peerOpen_ = open;
-    log_.Event(now, open ? "PORT OPENED" : "PORT CLOSED");
-    // Nothing is kept for a panel that has gone: the next one starts afresh.
-    if (!open) output_.Clear();
+  void PeerOpened(Millis now) {
+    peerOpen_ = true;
+    log_.Event(now, "PORT OPENED");
+  }
+
+  // Nothing is kept for a panel that has gone, not even half a command: the next one starts
+  // afresh.
+  void PeerClosed(Millis now) {
+    peerOpen_ = false;
+    log_.Event(now, "PORT CLOSED");
+    output_.Clear();
+    splitter_ = LineSplitter{};
   }
 
   void WatchSettings(Millis now, bool atOnce) {

@@ -55,13 +55,6 @@ TEST(Step, RefusesStepsOffTheGridAndOtherForms) {
   EXPECT_EQ(ParseStep("01250A"), std::nullopt);
 }
 
-TEST(Formats, PadWithZeros) {
-  EXPECT_EQ(TenDigits(145'500'000), "0145500000");
-  EXPECT_EQ(SixDigits(6'250), "006250");
-  EXPECT_EQ(ThreeDigits(7), "007");
-  EXPECT_EQ(ThreeDigits(300), "255");
-}
-
 TEST(ScenarioLine, ReadsSignalsInEitherFrequencyForm) {
   bool ok = false;
   auto signal = ParseSignalLine("145.5000 120 0 -", ok);

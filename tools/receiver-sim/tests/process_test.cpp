@@ -144,10 +144,18 @@ class ProcessTest : public ::testing::Test {
     return text.str();
   }
 
-  // Waits until the log holds the text.
-  static bool LogShows(const std::string& text) {
+  static int Count(const std::string& text, const std::string& part) {
+    int count = 0;
+    for (auto at = text.find(part); at != std::string::npos; at = text.find(part, at + 1)) {
+      ++count;
+    }
+    return count;
+  }
+
+  // Waits until the log holds the text (that many times).
+  static bool LogShows(const std::string& text, int times = 1) {
     const auto deadline = Clock::now() + kPatience;
-    while (FileText("log.txt").find(text) == std::string::npos) {
+    while (Count(FileText("log.txt"), text) < times) {
       if (Clock::now() > deadline) return false;
       std::this_thread::sleep_for(10ms);
     }
@@ -169,6 +177,7 @@ TEST_F(ProcessTest, AnswersThroughItsLinkLogsWhatItGotAndKeepsItsMemory) {
   EXPECT_EQ(Ask(*port, "MXA05 RF0433500000 ST012500 MD2 TMTOWER       \r"), "\r\n");
   EXPECT_EQ(Ask(*port, "\x1e\rST\r"), "ST012500\r\n");
   EXPECT_EQ(Ask(*port, "NONSENSE\x01\r"), "?\r\n");
+  port->Write("EX\r", 3);  // the panel's last words as it shuts down
   port->Close();
   ASSERT_TRUE(LogShows("PORT CLOSED"));
   EXPECT_EQ(sim_->Stop(), 0);
@@ -178,6 +187,7 @@ TEST_F(ProcessTest, AnswersThroughItsLinkLogsWhatItGotAndKeepsItsMemory) {
   const auto settings = log.find("\tSETTINGS 9600 8N2\n");
   ASSERT_NE(settings, std::string::npos) << log;
   EXPECT_LT(settings, log.find("\tVA0145.50000\n"));
+  EXPECT_LT(log.find("\tEX\n"), log.find("\tPORT CLOSED\n"));
   for (const char* line : {"\tRX\n", "\t\\x1e\n", "\tST\n", "\tNONSENSE\\x01\n",
                            "\tMXA05 RF0433500000 ST012500 MD2 TMTOWER       \n"}) {
     EXPECT_NE(log.find(line), std::string::npos) << line << "\nin\n" << log;
@@ -196,6 +206,10 @@ TEST_F(ProcessTest, KeepsServingWhenThePanelClosesAndOpensAgain) {
     EXPECT_EQ(Ask(*port, "MRB01\r"), "\r\n");
     EXPECT_EQ(Ask(*port, "MR\r"), "MXB01 MP0 RF0121500000 ST012500 AU0 MD1 AT0 TMAIR\r\n");
     EXPECT_EQ(Ask(*port, "VA\r"), "\r\n");
+    // Half a command left by a panel that closes is not glued to the next panel's first.
+    port->Write("MRB", 3);
+    port->Close();
+    ASSERT_TRUE(LogShows("PORT CLOSED", round + 1));
   }
 }
 
