@@ -155,6 +155,9 @@ class TermiosDevice final : public SerialDevice {
     if (fd_ < 0) return;
     DrainOutput();
     ::tcflush(fd_, TCOFLUSH);
+    // A terminal that someone else keeps open (a pseudo-terminal's master) would keep the
+    // exclusive flag after this close and refuse every later open but root's.
+    ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;

@@ -3,6 +3,7 @@
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -211,6 +212,21 @@ TEST_F(ProcessTest, KeepsServingWhenThePanelClosesAndOpensAgain) {
     port->Close();
     ASSERT_TRUE(LogShows("PORT CLOSED", round + 1));
   }
+}
+
+// The terminal outlives the panel's close while the simulator holds it: an exclusive flag
+// left behind would keep every ordinary user's next open out (root is let in regardless).
+TEST_F(ProcessTest, ClosedPortLeavesTheTerminalOpenToTheNextPanel) {
+  StartSim({});
+  auto port = OpenPort();
+  ASSERT_TRUE(port);
+  port->Close();
+  const int fd = ::open("COM1", O_RDWR | O_NOCTTY | O_NONBLOCK);
+  ASSERT_GE(fd, 0);
+  int exclusive = -1;
+  EXPECT_EQ(::ioctl(fd, TIOCGEXCL, &exclusive), 0);
+  EXPECT_EQ(exclusive, 0);
+  ::close(fd);
 }
 
 TEST_F(ProcessTest, SearchRunsInRealTimeAndHaltsOnTheScenarioSignal) {
