@@ -153,8 +153,10 @@ class TermiosDevice final : public SerialDevice {
 
   void Close() override {
     if (fd_ < 0) return;
-    DrainOutput();
-    ::tcflush(fd_, TCOFLUSH);
+    // Only output still stuck after the wait is discarded. Output that has left the driver
+    // may still be on its way (a pseudo-terminal's reader may not have taken it yet), and a
+    // flush would throw it away.
+    if (!DrainOutput()) ::tcflush(fd_, TCOFLUSH);
     // A terminal that someone else keeps open (a pseudo-terminal's master) would keep the
     // exclusive flag after this close and refuse every later open but root's.
     ::ioctl(fd_, TIOCNXCL);
@@ -175,13 +177,16 @@ class TermiosDevice final : public SerialDevice {
     return ::poll(&p, 1, ms) > 0 && (p.revents & POLLIN);
   }
 
-  // Gives the last commands about half a second to leave before the close discards them.
-  void DrainOutput() {
+  // Gives the last commands about half a second to leave the output queue; true when they
+  // have.
+  bool DrainOutput() {
     for (int i = 0; i < 50; ++i) {
       int queued = 0;
-      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) return false;
+      if (queued <= 0) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return false;
   }
 
   // The device is gone (adapter unplugged, other side closed): from now on it reads as no

@@ -229,6 +229,20 @@ TEST_F(ProcessTest, ClosedPortLeavesTheTerminalOpenToTheNextPanel) {
   ::close(fd);
 }
 
+// The panel's last command before it closes ("EX") must arrive, however soon after it the
+// close comes.
+TEST_F(ProcessTest, CommandWrittenJustBeforeTheCloseStillArrives) {
+  StartSim({});
+  constexpr int kRounds = 10;
+  for (int round = 0; round < kRounds; ++round) {
+    auto port = OpenPort();
+    ASSERT_TRUE(port);
+    EXPECT_EQ(port->Write("EX\r", 3), 3);
+    port->Close();
+    ASSERT_TRUE(LogShows("\tEX\n", round + 1)) << "round " << round;
+  }
+}
+
 TEST_F(ProcessTest, SearchRunsInRealTimeAndHaltsOnTheScenarioSignal) {
   std::ofstream("signals.txt") << "# one carrier\n145.0250 120 0 -\n";
   StartSim({"--scenario", "signals.txt"});
