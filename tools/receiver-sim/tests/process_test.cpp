@@ -280,7 +280,7 @@ TEST_F(ProcessTest, DelayedReplyComesNoSoonerThanItsDelay) {
 }
 
 TEST_F(ProcessTest, HangUpLeavesThePanelsDeviceReadingNothing) {
-  StartSim({"--hangup-after", "600"});
+  StartSim({"--hangup-after", "1500"});
   auto port = OpenPort();
   ASSERT_TRUE(port);
   EXPECT_EQ(Ask(*port, "LM\r"), "LM%000\r\n");
