@@ -140,12 +140,15 @@ class Simulator {
     output_.Clear();
   }
 
+  // Sleeps until the next thing to do; once hung up, only the end is left to wait for.
   void Wait() {
-    Millis wake = std::min({options_.exitAfterMs, options_.hangupAfterMs, nextSettingsPoll_,
-                            output_.NextDue()});
-    if (!options_.silent) wake = std::min(wake, receiver_.NextDue());
+    Millis wake = options_.exitAfterMs;
+    if (!hungUp_) {
+      wake = std::min({wake, options_.hangupAfterMs, nextSettingsPoll_, output_.NextDue()});
+      if (!options_.silent) wake = std::min(wake, receiver_.NextDue());
+    }
     Millis timeout = std::clamp<Millis>(wake - Now(), 0, kLongestWaitMs);
-    if (!peerOpen_) timeout = std::min(timeout, kIdleWaitMs);
+    if (!peerOpen_ && !hungUp_) timeout = std::min(timeout, kIdleWaitMs);
     pollfd p{link_.MasterFd(), POLLIN, 0};
     const bool watch = peerOpen_ && !hungUp_;
     ::poll(watch ? &p : nullptr, watch ? 1 : 0, static_cast<int>(timeout));

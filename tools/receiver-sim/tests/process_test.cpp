@@ -4,6 +4,7 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
@@ -71,7 +72,8 @@ class SimProcess {
     if (pid_ <= 0) return -1;
     ::kill(pid_, SIGTERM);
     const auto deadline = Clock::now() + kPatience;
-    while (::waitpid(pid_, &status_, WNOHANG) == 0) {
+    rusage usage{};
+    while (::wait4(pid_, &status_, WNOHANG, &usage) == 0) {
       if (Clock::now() > deadline) {
         ::kill(pid_, SIGKILL);
         ::waitpid(pid_, &status_, 0);
@@ -81,13 +83,18 @@ class SimProcess {
       std::this_thread::sleep_for(10ms);
     }
     pid_ = -1;
+    cpuSeconds_ = static_cast<double>(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
+                  static_cast<double>(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
     return WIFEXITED(status_) ? WEXITSTATUS(status_) : -1;
   }
+  // Processor time it used in all, once stopped.
+  double CpuSeconds() const { return cpuSeconds_; }
 
  private:
   pid_t pid_ = -1;
   int stdout_ = -1;
   int status_ = 0;
+  double cpuSeconds_ = 0;
 };
 
 class ProcessTest : public ::testing::Test {
@@ -296,8 +303,11 @@ TEST_F(ProcessTest, HangUpLeavesThePanelsDeviceReadingNothing) {
   }
   EXPECT_LT(Clock::now() - start, kPatience);
   port->Close();
-  EXPECT_TRUE(sim_->Running());  // it stops serving, but runs until it is told to end
+  // It stops serving, but runs until it is told to end, and meanwhile only sleeps.
+  std::this_thread::sleep_for(1s);
+  EXPECT_TRUE(sim_->Running());
   EXPECT_EQ(sim_->Stop(), 0);
+  EXPECT_LT(sim_->CpuSeconds(), 0.5);
 }
 
 // A rig-control client written elsewhere sets and reads back frequency, mode and level.
