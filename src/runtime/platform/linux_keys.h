@@ -1,0 +1,14 @@
+// SDL keys as the program knows them: the virtual-key codes of the original keyboard driver.
+#pragma once
+
+#include <SDL.h>
+
+namespace kestrel::platform {
+
+// The virtual-key code of a key, 0 for a key the program has no code for. Letters follow
+// the layout (the key that types "a" is 65 whatever the shift state); the main-row digits
+// and the other keys follow their place on the keyboard. The keypad gives digits only with
+// NumLock on; with it off it gives the codes of the navigation keys printed on its caps.
+int VirtualKeyCode(SDL_Scancode scancode, SDL_Keycode key, bool numLockOn);
+
+}  // namespace kestrel::platform
