@@ -6,9 +6,11 @@ import argparse
 import ctypes
 import ctypes.util
 import os
+import re
 import signal
 import subprocess
 import sys
+import tempfile
 import threading
 import time
 import unittest
@@ -96,7 +98,8 @@ def start_xvfb():
 
 def find_window(display, name):
     """The id of the first window whose name holds the text, or None."""
-    result = subprocess.run(["xdotool", "search", "--name", name], capture_output=True,
+    # xdotool takes a regular expression; the name is meant literally.
+    result = subprocess.run(["xdotool", "search", "--name", re.escape(name)], capture_output=True,
                             text=True, env={**os.environ, "DISPLAY": display})
     ids = result.stdout.split()
     return int(ids[0]) if ids else None
@@ -206,8 +209,9 @@ class Program:
     the moment it arrived."""
 
     def __init__(self, command, env=None, cwd=None):
+        self._errors = tempfile.TemporaryFile(mode="w+")
         self.process = subprocess.Popen(command, env=env, cwd=cwd, stdout=subprocess.PIPE,
-                                        stderr=subprocess.PIPE, text=True, bufsize=1)
+                                        stderr=self._errors, text=True, bufsize=1)
         self.lines = []
         self._lock = threading.Lock()
         self._reader = threading.Thread(target=self._read, daemon=True)
@@ -217,6 +221,11 @@ class Program:
         for line in self.process.stdout:
             with self._lock:
                 self.lines.append(line.rstrip("\n"))
+
+    def errors(self):
+        """What the program wrote to standard error so far."""
+        self._errors.seek(0)
+        return self._errors.read()
 
     def output(self):
         with self._lock:
@@ -240,7 +249,10 @@ class Program:
         return code
 
     def stop(self):
+        """Kills the program if it still runs and releases its pipes."""
         if self.process.poll() is None:
             self.process.kill()
             self.process.wait()
         self._reader.join(timeout=2)
+        self.process.stdout.close()
+        self._errors.close()
