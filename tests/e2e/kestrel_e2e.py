@@ -7,6 +7,7 @@ import ctypes
 import ctypes.util
 import os
 import re
+import select
 import signal
 import subprocess
 import sys
@@ -63,9 +64,13 @@ class Xvfb:
              "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
+        # Xvfb writes the display number it took once it accepts connections.
         number = b""
-        with os.fdopen(read_end, "rb") as reader:
-            while not number.endswith(b"\n"):
+        deadline = time.monotonic() + 30
+        with os.fdopen(read_end, "rb", buffering=0) as reader:
+            while not number.endswith(b"\n") and time.monotonic() < deadline:
+                if not select.select([reader], [], [], 1)[0]:
+                    continue
                 chunk = reader.read(1)
                 if not chunk:
                     break
@@ -92,23 +97,34 @@ class Xvfb:
                 self.process.wait()
 
 
+_last_display = None
+
+
 def start_xvfb():
-    return Xvfb()
+    """Starts a private X server; the helpers below use it unless given another display."""
+    global _last_display
+    server = Xvfb()
+    _last_display = server.display
+    return server
 
 
-def find_window(display, name):
+def _display_env(display):
+    return {**os.environ, "DISPLAY": display or _last_display}
+
+
+def find_window(name, display=None):
     """The id of the first window whose name holds the text, or None."""
     # xdotool takes a regular expression; the name is meant literally.
     result = subprocess.run(["xdotool", "search", "--name", re.escape(name)], capture_output=True,
-                            text=True, env={**os.environ, "DISPLAY": display})
+                            text=True, env=_display_env(display))
     ids = result.stdout.split()
     return int(ids[0]) if ids else None
 
 
-def window_geometry(display, window_id):
+def window_geometry(window_id, display=None):
     """(x, y, width, height) of a window from xwininfo."""
     output = subprocess.run(["xwininfo", "-id", str(window_id)], capture_output=True, text=True,
-                            env={**os.environ, "DISPLAY": display}, check=True).stdout
+                            env=_display_env(display), check=True).stdout
     fields = {}
     for line in output.splitlines():
         key, _, value = line.strip().partition(":")
@@ -117,11 +133,11 @@ def window_geometry(display, window_id):
             int(fields["Width"]), int(fields["Height"]))
 
 
-def press_keys(display, *keys):
+def press_keys(*keys, display=None):
     """Types keys with xdotool: keysym names ("a", "F6", "Num_Lock") or keycodes ("87").
     Keypad keys go by keycode: a keypad keysym makes xdotool toggle NumLock itself."""
     subprocess.run(["xdotool", "key", "--delay", "50", *keys], check=True,
-                   env={**os.environ, "DISPLAY": display})
+                   env=_display_env(display))
 
 
 class _ClientMessage(ctypes.Structure):
@@ -135,7 +151,7 @@ class _XEvent(ctypes.Union):
     _fields_ = [("xclient", _ClientMessage), ("pad", ctypes.c_long * 24)]
 
 
-def send_close(display, window_id):
+def send_close(window_id, display=None):
     """Sends the window the WM_DELETE_WINDOW message a window manager sends for its close
     box. (Destroying the window instead, as `xdotool windowclose` does, pulls it away under
     the program's feet.)"""
@@ -148,6 +164,7 @@ def send_close(display, window_id):
                                 ctypes.POINTER(_XEvent)]
     xlib.XFlush.argtypes = [ctypes.c_void_p]
     xlib.XCloseDisplay.argtypes = [ctypes.c_void_p]
+    display = display or _last_display
     connection = xlib.XOpenDisplay(display.encode())
     if not connection:
         raise RuntimeError("cannot open display " + display)
@@ -166,10 +183,9 @@ def send_close(display, window_id):
         xlib.XCloseDisplay(connection)
 
 
-def take_screenshot(display, path):
+def take_screenshot(path, display=None):
     """Saves the whole screen (what the X server shows) to path; any format import knows."""
-    subprocess.run(["import", "-window", "root", path], check=True,
-                   env={**os.environ, "DISPLAY": display})
+    subprocess.run(["import", "-window", "root", path], check=True, env=_display_env(display))
     return path
 
 

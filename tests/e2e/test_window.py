@@ -42,7 +42,7 @@ class PanelWindow(unittest.TestCase):
         program = e2e.Program([self.program_path, *arguments], env=self.x.environment())
         self.addCleanup(program.stop)
         self.assertTrue(program.wait_for_line(lambda line: line == "drawn"), "panel-look drew nothing")
-        window = e2e.wait_for(lambda: e2e.find_window(self.x.display, CAPTION))
+        window = e2e.wait_for(lambda: e2e.find_window(CAPTION, self.x.display))
         self.assertIsNotNone(window, "no window named " + CAPTION)
         return program, window
 
@@ -53,15 +53,15 @@ class PanelWindow(unittest.TestCase):
 
     def test_window_opens_at_its_place_with_its_client_size(self):
         program, window = self.start("--events")
-        self.assertEqual(e2e.window_geometry(self.x.display, window), (250, 100, 950, 500))
+        self.assertEqual(e2e.window_geometry(window, self.x.display), (250, 100, 950, 500))
         program.signal(signal.SIGTERM)
         self.assertEqual(program.wait(10), 0)
 
     def test_keys_arrive_as_key_down_then_key_up_with_their_codes(self):
         program, _ = self.start("--events")
         # Xvfb starts with NumLock off: keypad 1 (keycode 87) is End until NumLock is pressed.
-        e2e.press_keys(self.x.display, "a", "shift+b", "5", "F6", "87", "Num_Lock", "87",
-                       "KP_Enter", "period", "Delete", "Prior")
+        e2e.press_keys("a", "shift+b", "5", "F6", "87", "Num_Lock", "87", "KP_Enter", "period",
+                       "Delete", "Prior", display=self.x.display)
         expected = [(KEY_DOWN, 65), (KEY_UP, 65),
                     (KEY_DOWN, 16), (KEY_DOWN, 66), (KEY_UP, 16), (KEY_UP, 66),
                     (KEY_DOWN, 53), (KEY_UP, 53), (KEY_DOWN, 117), (KEY_UP, 117),
@@ -95,7 +95,7 @@ class PanelWindow(unittest.TestCase):
 
     def test_the_close_box_asks_the_program_to_close(self):
         program, window = self.start("--events")
-        self.assert_closes_on(program, lambda: e2e.send_close(self.x.display, window))
+        self.assert_closes_on(program, lambda: e2e.send_close(window, self.x.display))
 
     def test_sigterm_and_sigint_ask_the_program_to_close(self):
         for number in (signal.SIGTERM, signal.SIGINT):
@@ -105,7 +105,7 @@ class PanelWindow(unittest.TestCase):
     def test_the_panel_shows_its_lines_in_their_colours(self):
         self.start()
         path = os.path.join(tempfile.mkdtemp(prefix="kestrel-panel-"), "panel.png")
-        e2e.take_screenshot(self.x.display, path)
+        e2e.take_screenshot(path, self.x.display)
         print("screenshot:", path)
         image = e2e.Image(path)
 
