@@ -119,6 +119,24 @@ class PanelWindow(unittest.TestCase):
         self.assertEqual(count(blue, 270, 320, 450, 45), 0)
         self.assertEqual(count(white, 0, 460, 950, 40), 950 * 40, "white background")
 
+    def test_the_panel_comes_back_after_being_covered(self):
+        program, _ = self.start("--events")
+        cover = e2e.Program([self.program_path, "--scene", "missing"], env=self.x.environment())
+        self.addCleanup(cover.stop)
+        self.assertTrue(cover.wait_for_line(lambda line: line == "drawn"))
+        path = os.path.join(tempfile.mkdtemp(prefix="kestrel-panel-"), "covered.png")
+        blue_frequency = (250 + 300, 100 + 150, 250 + 600, 100 + 220)
+        self.assertEqual(e2e.Image(e2e.take_screenshot(path, self.x.display)).count(
+            (0, 0, 255), *blue_frequency), 0)
+        cover.signal(signal.SIGTERM)
+        self.assertEqual(cover.wait(10), 0)
+
+        def blue_shown():
+            image = e2e.Image(e2e.take_screenshot(path, self.x.display))
+            return image.count((0, 0, 255), *blue_frequency) > 1000
+        self.assertTrue(e2e.wait_for(blue_shown, timeout=5, interval=0.2))
+        self.assertIsNone(program.process.poll())
+
 
 if __name__ == "__main__":
     sys.exit(e2e.run_tests())

@@ -65,7 +65,9 @@ struct SdlWindowSystem::State {
   std::map<int, std::unique_ptr<Ticker>> tickers;
 
   void Present(SDL_Rect area);
-  void PresentAll() { Present(SDL_Rect{0, 0, surface->w, surface->h}); }
+  void PresentAll() {
+    if (surface) Present(SDL_Rect{0, 0, surface->w, surface->h});
+  }
   bool Translate(const SDL_Event& event, WindowEvent& out);
   bool TranslateWindowEvent(const SDL_WindowEvent& event, WindowEvent& out);
 };
