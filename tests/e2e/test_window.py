@@ -12,6 +12,7 @@ import kestrel_e2e as e2e  # noqa: E402
 
 CAPTION = "*** AR8600 Kestrel Front Panel v4.0c***"
 KEY_DOWN, KEY_UP, TICK, CLOSE = 256, 257, 275, 32770
+SYSTEM_DOWN, SYSTEM_UP = 260, 261
 
 
 def events(lines):
@@ -61,17 +62,20 @@ class PanelWindow(unittest.TestCase):
         program, _ = self.start("--events")
         # Xvfb starts with NumLock off: keypad 1 (keycode 87) is End until NumLock is pressed.
         e2e.press_keys("a", "shift+b", "5", "F6", "87", "Num_Lock", "87", "KP_Enter", "period",
-                       "Delete", "Prior", display=self.x.display)
+                       "Delete", "Prior", "alt+Tab", "F10", display=self.x.display)
         expected = [(KEY_DOWN, 65), (KEY_UP, 65),
                     (KEY_DOWN, 16), (KEY_DOWN, 66), (KEY_UP, 16), (KEY_UP, 66),
                     (KEY_DOWN, 53), (KEY_UP, 53), (KEY_DOWN, 117), (KEY_UP, 117),
                     (KEY_DOWN, 35), (KEY_UP, 35), (KEY_DOWN, 144), (KEY_UP, 144),
                     (KEY_DOWN, 97), (KEY_UP, 97), (KEY_DOWN, 13), (KEY_UP, 13),
                     (KEY_DOWN, 190), (KEY_UP, 190), (KEY_DOWN, 46), (KEY_UP, 46),
-                    (KEY_DOWN, 33), (KEY_UP, 33)]
+                    (KEY_DOWN, 33), (KEY_UP, 33),
+                    (SYSTEM_DOWN, 18), (SYSTEM_DOWN, 9), (SYSTEM_UP, 18), (KEY_UP, 9),
+                    (SYSTEM_DOWN, 121), (SYSTEM_UP, 121)]
 
         def keys():
-            return [(m, c) for _, m, c in events(program.output()) if m in (KEY_DOWN, KEY_UP)]
+            return [(m, c) for _, m, c in events(program.output())
+                    if m in (KEY_DOWN, KEY_UP, SYSTEM_DOWN, SYSTEM_UP)]
         e2e.wait_for(lambda: len(keys()) >= len(expected), timeout=10)
         self.assertEqual(keys(), expected)
 

@@ -78,5 +78,15 @@ TEST(KeyMapping, LettersFollowTheLayout) {
   EXPECT_EQ(Code(SDL_SCANCODE_F, 0x0430), 70);
 }
 
+TEST(KeyMapping, AltF10AndKeysWithAltAreSystemKeys) {
+  EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_LALT, KMOD_LALT));
+  EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_LALT, KMOD_NONE));  // its release
+  EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_F10, KMOD_NONE));
+  EXPECT_TRUE(IsSystemKey(SDL_SCANCODE_TAB, KMOD_LALT));
+  EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_Q, KMOD_RALT | KMOD_LCTRL));  // AltGr
+  EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_F9, KMOD_NUM | KMOD_SHIFT));
+  EXPECT_FALSE(IsSystemKey(SDL_SCANCODE_LCTRL, KMOD_LCTRL));
+}
+
 }  // namespace
 }  // namespace kestrel::platform

@@ -75,4 +75,11 @@ int VirtualKeyCode(SDL_Scancode scancode, SDL_Keycode key, bool numLockOn) {
   return 0;
 }
 
+bool IsSystemKey(SDL_Scancode scancode, Uint16 modifiers) {
+  if (scancode == SDL_SCANCODE_LALT || scancode == SDL_SCANCODE_RALT || scancode == SDL_SCANCODE_F10) {
+    return true;
+  }
+  return (modifiers & KMOD_ALT) != 0 && (modifiers & KMOD_CTRL) == 0;
+}
+
 }  // namespace kestrel::platform

@@ -11,4 +11,8 @@ namespace kestrel::platform {
 // NumLock on; with it off it gives the codes of the navigation keys printed on its caps.
 int VirtualKeyCode(SDL_Scancode scancode, SDL_Keycode key, bool numLockOn);
 
+// Whether a key event is a system key's: Alt itself, F10, or any key while Alt is held
+// without Ctrl (Ctrl with Alt is AltGr typing a character).
+bool IsSystemKey(SDL_Scancode scancode, Uint16 modifiers);
+
 }  // namespace kestrel::platform

@@ -115,7 +115,12 @@ bool SdlWindowSystem::State::Translate(const SDL_Event& event, WindowEvent& out)
       const auto& key = event.key.keysym;
       const int code = VirtualKeyCode(key.scancode, key.sym, (key.mod & KMOD_NUM) != 0);
       if (code == 0) return false;
-      out = {event.type == SDL_KEYDOWN ? kEventKeyDown : kEventKeyUp, code, 0};
+      const bool down = event.type == SDL_KEYDOWN;
+      if (IsSystemKey(key.scancode, key.mod)) {
+        out = {down ? kEventSystemKeyDown : kEventSystemKeyUp, code, 0};
+      } else {
+        out = {down ? kEventKeyDown : kEventKeyUp, code, 0};
+      }
       return true;
     }
     case SDL_WINDOWEVENT:
