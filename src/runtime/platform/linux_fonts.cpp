@@ -48,11 +48,11 @@ void FontCache::Stop() {
   started_ = false;
 }
 
-TTF_Font* FontCache::Get(const FontSpec& spec) {
+TTF_Font* FontCache::Get(const FontSpec& wanted) {
   if (!started_) return nullptr;
-  const auto key = std::make_tuple(spec.face, spec.points, spec.weight);
+  const auto key = std::make_tuple(wanted.face, wanted.points, wanted.weight);
   if (const auto found = fonts_.find(key); found != fonts_.end()) return found->second;
-  TTF_Font* font = Open(spec);
+  TTF_Font* font = Open(wanted);
   // A face that cannot be opened is remembered too, so it is not searched for on every print.
   fonts_[key] = font;
   return font;
@@ -82,11 +82,11 @@ std::string FontCache::FindFile(const std::string& face, int weight, int* index,
   return file;
 }
 
-TTF_Font* FontCache::Open(const FontSpec& spec) {
-  const bool useDefault = spec.points <= 0;
-  const std::string face = useDefault ? kDefaultFace : spec.face;
-  const int points = useDefault ? kDefaultPoints : spec.points;
-  const int weight = useDefault ? kDefaultWeight : spec.weight;
+TTF_Font* FontCache::Open(const FontSpec& wanted) {
+  const bool useDefault = wanted.points <= 0;
+  const std::string face = useDefault ? kDefaultFace : wanted.face;
+  const int points = useDefault ? kDefaultPoints : wanted.points;
+  const int weight = useDefault ? kDefaultWeight : wanted.weight;
   int index = 0;
   int foundWeight = weight;
   const std::string file = FindFile(face, weight, &index, &foundWeight);

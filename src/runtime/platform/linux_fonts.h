@@ -27,13 +27,13 @@ class FontCache {
 
   bool Start();
   void Stop();
-  // The font for the spec, nullptr when no face can be opened.
-  TTF_Font* Get(const FontSpec& spec);
+  // The font asked for, nullptr when no face can be opened.
+  TTF_Font* Get(const FontSpec& wanted);
   // The file fontconfig chooses for a face and weight ("" when none).
   std::string FindFile(const std::string& face, int weight, int* index, int* foundWeight);
 
  private:
-  TTF_Font* Open(const FontSpec& spec);
+  TTF_Font* Open(const FontSpec& wanted);
 
   bool started_ = false;
   FcConfig* config_ = nullptr;
