@@ -54,8 +54,7 @@ inline constexpr const char* kScanningText = "      *** SCANNING ***  ";
 inline constexpr const char* kStoppedText = "      *** STOPPED ***  ";
 inline constexpr const char* kSearchModeText = "Search Mode Active";
 
-// The level bar: at most 18 cells, then ">" and blanks that wipe a longer bar drawn before.
-inline constexpr int kLevelBarCells = 18;
+// The level bar ends in ">" and blanks that wipe a longer bar drawn before.
 inline constexpr const char* kLevelBarEnd = ">                 ";                  // ">" + 17
 inline constexpr const char* kLevelScanningText = ">                          ";    // ">" + 26
 inline constexpr int kListLabelClearBlanks = 39;  // wipes the list label line
