@@ -5,12 +5,19 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <ostream>
 #include <string>
 
 #include "fakes/fake_clock.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_sound.h"
 #include "fakes/fake_window.h"
+#include "runtime/text.h"
+
+namespace kestrel {
+// Lets test failures show a Text as its characters.
+inline void PrintTo(const Text& text, std::ostream* out) { *out << '"' << text.str() << '"'; }
+}  // namespace kestrel
 
 namespace kestrel::fakes {
 

@@ -153,8 +153,8 @@ class TermiosDevice final : public SerialDevice {
 
   void Close() override {
     if (fd_ < 0) return;
-    DrainOutput();
-    ::tcflush(fd_, TCOFLUSH);
+    // Output still stuck after the wait (a jammed adapter) is discarded so close never hangs.
+    if (!DrainOutput()) ::tcflush(fd_, TCOFLUSH);
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
@@ -173,12 +173,13 @@ class TermiosDevice final : public SerialDevice {
   }
 
   // Gives the last commands about half a second to leave before the close discards them.
-  void DrainOutput() {
+  bool DrainOutput() {
     for (int i = 0; i < 50; ++i) {
       int queued = 0;
-      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return;
+      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
+    return false;
   }
 
   // The device is gone (adapter unplugged, other side closed): from now on it reads as no

@@ -1,0 +1,163 @@
+// The main line: the window, the configuration, the trace, the announcement, the receiver
+// brought into a known state, the event loop, and the shutdown in its fixed order.
+#include <cstdio>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/receiver_commands.h"
+#include "speech/speech.h"
+#include "speech/speech_state.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
+constexpr const char* kConfigFileName = "KESTREL.CFG";
+constexpr const char* kTraceFileName = "debug1.dat";
+constexpr const char* kSearchListFileName = "bank00.dat";
+constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
+constexpr int kWindowStyle = 0x20000;  // a minimise button
+constexpr int kTimerPeriodMs = 100;
+constexpr int kTimerNumber = 1;
+
+// The numeric value of one configuration character, as an integer.
+int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
+
+// Five lines read by character position; lines past the end of the file read as "".
+void ReadConfiguration() {
+  ReadLine(ConfigFile, ConfigLine);
+  PortText = Mid(ConfigLine.str(), 5);
+  ReadLine(ConfigFile, ConfigLine);
+  BaudText = Mid(ConfigLine.str(), 7);
+  ReadLine(ConfigFile, ConfigLine);  // the line shape: read and ignored
+  ReadLine(ConfigFile, ConfigLine);
+  VoiceEnabled = SwitchValue(ConfigLine);
+  ReadLine(ConfigFile, ConfigLine);
+  DebugFlag = SwitchValue(ConfigLine);
+  if (VoiceEnabled == 0) WaveFolder = "";
+}
+
+void StartTrace() {
+  OpenFile(TraceFile, kTraceFileName, "W");
+  LogLine = "KESTREL " + VersionText + "  " + DateText("dd-MM-yyyy") + "   " + TimeText();
+  WriteLine(TraceFile, LogLine);
+}
+
+void ReportMissingConfiguration() {
+  MoveTo(screen::kConfigMissing.x, screen::kConfigMissing.y);
+  Print("--- KESTREL.CFG file not found ---");
+  MoveTo(screen::kConfigAdvice.x, screen::kConfigAdvice.y);
+  Print("please run the 'PANELSET' program");
+  SayWord("cfnf");
+}
+
+void ResetOperatingState() {
+  LinkState = -1;
+  DisplayLine = "Connecting";
+  FrequencyText = "";
+  SpokenText = "145";
+  SearchStartText = "145";
+  SearchEndText = "146";
+  StepText = "12.5";
+  LevelBarText = "******************";
+  LastScanBank = "X";
+  ScanVoice = 1;
+  FrequencyEntryFresh = 1;
+  PassCount = 1;
+  AttenuatorOn = 1;
+  NoiseLimiterOn = 0;
+  PollState = KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
+  ListState = ListIndex = MemoryScanState = SearchActive = StopMode = 0;
+  StopHoldoff = ResumeCountdown = QuitRequested = 0;
+}
+
+void OpenReceiverPort() {
+  PortNumber = StoreInteger(TextToNumber(Right(PortText.str(), 1)));
+  BaudRate = StoreInteger(TextToNumber(BaudText.str()));
+  ClosePort(PortNumber);
+  OpenPort(PortNumber, BaudRate);
+  SetReadTimeouts(PortNumber, -1);
+  SetLineShape(PortNumber, 8, 0, 2);
+}
+
+// A search still running when the program ends keeps its finds.
+void SaveRunningSearch() {
+  if (SearchActive == 0) return;
+  BankFileName = kSearchListFileName;
+  SaveBankFile();
+}
+
+}  // namespace
+
+void InitialiseReceiver() {
+  MoveTo(screen::kConnectOrigin.x, screen::kConnectOrigin.y);
+  SetFont(screen::kFace, screen::kLargePoints, screen::kBold);
+  ResetOperatingState();
+  ShowSearchSettings();
+  OpenReceiverPort();
+  FrequencyText = "145";
+  SpokenText = "145";
+  TuneVfoA();
+  SpeakFrequency();
+  PlayFixedWord("shdel");
+  SelectModeFm();
+  PlayFixedWord("shdel");
+  SetStep();
+  AttenuatorOn = 1;
+  ToggleAttenuator();
+  ShowModeField();
+}
+
+void ShutDown() {
+  StopTimer(MainWindow, kTimerNumber);
+  SaveRunningSearch();
+  if (DebugFlag == 1) CloseFile(TraceFile);
+  CommandText = kCommandExit;
+  SendCommand();
+  ClosePort(PortNumber);
+  CloseWindow(MainWindow);
+}
+
+int RunProgram() {
+  // Without its window the panel could take no key and would wait for events forever.
+  if (OpenWindow(MainWindow, kWindowX, kWindowY, kWindowWidth, kWindowHeight, kWindowStyle,
+                 nullptr, kCaption, HandleWindowEvent) == 0) {
+    std::fputs("kestrel: the window cannot be opened (is DISPLAY set?)\n", stderr);
+    return 1;
+  }
+  VersionText = "4.0c";
+  TitleText = "*** Kestrel V " + VersionText + " ***";
+  WaveFolder = "wave\\";
+  SoundFolder = "wave\\";
+  if (OpenFile(ConfigFile, kConfigFileName, "R") != 0) {
+    ReportMissingConfiguration();
+    ShutDown();
+    return 0;
+  }
+  ReadConfiguration();
+  CloseFile(ConfigFile);
+  if (DebugFlag == 1) StartTrace();
+  MoveTo(screen::kTitle.x, screen::kTitle.y);
+  Print(TitleText);
+  for (const char* word : {"kestrel", "4", "point", "0"}) SayWord(word);
+  InitialiseReceiver();
+  StartTimer(MainWindow, kTimerPeriodMs, kTimerNumber);
+  RunFlag = 1;
+  do {
+    ProcessEvents(0);
+  } while (RunFlag != 0);
+  ShutDown();
+  return 0;
+}
+
+}  // namespace kestrel
