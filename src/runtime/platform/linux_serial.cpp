@@ -196,6 +196,11 @@ class TermiosDevice final : public SerialDevice {
 
 }  // namespace
 
+bool IsSettableSpeed(int baud) {
+  speed_t code;
+  return SpeedCode(baud, code);
+}
+
 std::string SerialDevicePath(const std::string& name) {
   std::string local = name;
   if (local.rfind("\\\\.\\", 0) == 0) local = local.substr(4);

@@ -11,6 +11,9 @@ namespace kestrel::platform {
 // prefix) in the working folder, else /dev/ttyS(n - 1). "" for a name that is no port name.
 std::string SerialDevicePath(const std::string& name);
 
+// True for a line speed in baud that the serial device can be set to.
+bool IsSettableSpeed(int baud);
+
 class TermiosSerialPorts final : public SerialPorts {
  public:
   std::unique_ptr<SerialDevice> Open(const std::string& name) override;

@@ -1,0 +1,84 @@
+// Tuning the two VFOs from MHz texts, the step command and the frequency field.
+#include <string>
+
+#include "commands/commands_state.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kVfoCommandMinimum = 11;   // padded with "0" to this length, then one more "0"
+constexpr int kStepCommandMinimum = 8;   // padded with "0" to this length
+constexpr int kFrequencyFieldWidth = 8;  // characters the frequency field is filled to
+constexpr const char* kFieldZeros = "0000";
+constexpr int kFieldErase = 20;          // blanks that erase the old frequency
+constexpr int kFieldTrail = 30;          // blanks after the padded frequency
+
+// The hertz-to-text conversion writes a frequency below 1 MHz as ".5"; the receiver wants
+// four MHz digits before the point, so such a text is tuned as "0.5".
+void AddLeadingZero(Text& frequency) {
+  if (Left(frequency.str(), 1) == ".") frequency = "0" + frequency;
+}
+
+// The VFO form: four MHz digits for a text with a point ("VA0145.50000"), ten hertz digits
+// for a whole number ("VA0145000000"); a longer text is kept whole.
+void SendVfoCommand(const char* mnemonic) {
+  AddLeadingZero(SpokenText);
+  const std::int32_t wholeMegahertz = TruncateInteger(TextToNumber(SpokenText.str()));
+  std::string command = mnemonic;
+  if (wholeMegahertz < 1000) command += "0";
+  if (wholeMegahertz < 100) command += "0";
+  if (wholeMegahertz < 10) command += "0";
+  command += SpokenText.str();
+  while (Length(command) < kVfoCommandMinimum) command += "0";
+  command += "0";
+  CommandText = command;
+  if (Find(FrequencyText.str(), ".") == 0) FrequencyText = SpokenText + ".0";
+  SendCommand();
+}
+
+}  // namespace
+
+void TuneVfoA() {
+  AddLeadingZero(FrequencyText);
+  SendVfoCommand(kCommandTuneVfoA);
+  ShowFrequency();
+}
+
+void TuneVfoB() { SendVfoCommand(kCommandTuneVfoB); }
+
+void SetStep() {
+  const std::int32_t wholeKilohertz = TruncateInteger(TextToNumber(StepText.str()));
+  std::string command = kCommandStep;
+  if (wholeKilohertz < 100) command += "0";
+  if (wholeKilohertz < 10) command += "0";
+  command += StepText.str();
+  while (Length(command) < kStepCommandMinimum) command += "0";
+  CommandText = command;
+  SendCommand();
+}
+
+void ShowFrequency() {
+  using namespace screen;
+  SpokenText = FrequencyText;
+  SetFont(kFace, kLargePoints, kBold);
+  MoveTo(kFrequencyField.x, kFrequencyField.y);
+  Print(Spaces(kFieldErase));
+  MoveTo(kFrequencyField.x, kFrequencyField.y);
+  SetColour(kBlue);
+  Print(FrequencyText);
+  const int shortBy = kFrequencyFieldWidth - Length(FrequencyText.str());
+  if (shortBy > 0) Print(Left(kFieldZeros, shortBy), Spaces(kFieldTrail));
+  SetColour(kBlack);
+  SetFont(kFace, kNormalPoints, kBold);
+  LimitEntryFresh = 1;
+}
+
+}  // namespace kestrel

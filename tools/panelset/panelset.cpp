@@ -1,0 +1,243 @@
+#include "panelset.h"
+
+#include <unistd.h>
+
+#include <cstddef>
+#include <filesystem>
+#include <functional>
+#include <string_view>
+#include <system_error>
+
+#include "runtime/files.h"
+#include "runtime/platform/linux_serial.h"
+#include "runtime/text.h"
+
+namespace kestrel::panelset {
+namespace {
+
+namespace fs = std::filesystem;
+
+constexpr int kConfigLineCount = 5;
+constexpr int kLowestPort = 1;
+constexpr int kHighestPort = 9;
+
+constexpr const char* kUsage =
+    "Usage: panelset [--port N] [--baud B] [--voice on|off] [--debug on|off] [--device PATH]\n"
+    "\n"
+    "Writes KESTREL.CFG, the front panel's configuration, in the working folder.\n"
+    "\n"
+    "  --port N        serial port COM1 to COM9 (N is 1 to 9)\n"
+    "  --baud B        line speed: a standard speed from 50 to 460800 (4800, 9600, 19200, ...)\n"
+    "  --voice on|off  speak (on) or stay silent (off)\n"
+    "  --debug on|off  write the trace debug1.dat (on) or not (off)\n"
+    "  --device PATH   link COMn in the working folder to this serial device (n is the port);\n"
+    "                  an existing COMn link is replaced, any other COMn file is kept\n"
+    "  --help          show this text\n"
+    "\n"
+    "Values not given are taken from an existing KESTREL.CFG, otherwise: port 1, 9600 baud,\n"
+    "voice on, debug off. Exit code 0 when written, 2 when refused (nothing is written),\n"
+    "1 when writing failed.\n";
+
+std::string OnOff(bool on) { return on ? "on" : "off"; }
+std::string PortName(int port) { return "COM" + std::to_string(port); }
+
+// A whole number of at most nine digits and nothing else; -1 otherwise.
+int ReadCount(std::string_view value) {
+  if (value.empty() || value.size() > 9) return -1;
+  int count = 0;
+  for (const char c : value) {
+    if (c < '0' || c > '9') return -1;
+    count = count * 10 + (c - '0');
+  }
+  return count;
+}
+
+// Each option's reader stores its value, or returns what is wrong with it.
+using OptionReader = std::function<std::string(const std::string& value, Settings& settings)>;
+
+std::string ReadPort(const std::string& value, Settings& settings) {
+  const int port = ReadCount(value);
+  if (port < kLowestPort || port > kHighestPort) {
+    return "port '" + value + "' refused: the panel reads the port as one digit, 1 to 9";
+  }
+  settings.port = port;
+  return {};
+}
+
+std::string ReadBaud(const std::string& value, Settings& settings) {
+  const int baud = ReadCount(value);
+  if (baud < 0 || !platform::IsSettableSpeed(baud)) {
+    return "line speed '" + value +
+           "' refused: the serial line takes a standard speed from 50 to 460800 "
+           "(such as 4800, 9600, 19200, 38400, 57600, 115200)";
+  }
+  settings.baud = baud;
+  return {};
+}
+
+std::string ReadSwitch(const std::string& option, const std::string& value, bool& on) {
+  if (value != "on" && value != "off") return option + " takes 'on' or 'off', not '" + value + "'";
+  on = value == "on";
+  return {};
+}
+
+struct Option {
+  const char* name;
+  OptionReader read;
+};
+
+const Option kOptions[] = {
+    {"--port", ReadPort},
+    {"--baud", ReadBaud},
+    {"--voice", [](const std::string& v, Settings& s) { return ReadSwitch("--voice", v, s.voice); }},
+    {"--debug", [](const std::string& v, Settings& s) { return ReadSwitch("--debug", v, s.debug); }},
+    {"--device",
+     [](const std::string& v, Settings& s) {
+       s.device = v;
+       return v.empty() ? std::string("--device needs a path") : std::string();
+     }},
+};
+
+const Option* FindOption(const std::string& name) {
+  for (const Option& option : kOptions) {
+    if (name == option.name) return &option;
+  }
+  return nullptr;
+}
+
+// Reads "--name value" and "--name=value" pairs into settings; returns what is wrong.
+std::string ReadOptions(const std::vector<std::string>& args, Settings& settings) {
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    std::string name = args[i];
+    std::string value;
+    const auto equals = name.find('=');
+    const bool joined = name.rfind("--", 0) == 0 && equals != std::string::npos;
+    if (joined) {
+      value = name.substr(equals + 1);
+      name = name.substr(0, equals);
+    }
+    const Option* option = FindOption(name);
+    if (!option) return "unknown option '" + args[i] + "'";
+    if (!joined) {
+      if (i + 1 >= args.size()) return name + " needs a value";
+      value = args[++i];
+    }
+    std::string problem = option->read(value, settings);
+    if (!problem.empty()) return problem;
+  }
+  return {};
+}
+
+// The device must be a character device (a serial line or a pseudo-terminal), and an
+// existing COMn that is not a link is somebody's file: it is never replaced.
+std::string CheckDeviceLink(const Settings& settings) {
+  if (settings.device.empty()) return {};
+  std::error_code error;
+  if (fs::status(settings.device, error).type() != fs::file_type::character) {
+    return "device '" + settings.device + "' refused: it is not a serial device";
+  }
+  const fs::file_status existing = fs::symlink_status(PortName(settings.port), error);
+  if (fs::exists(existing) && !fs::is_symlink(existing)) {
+    return PortName(settings.port) + " in the working folder is not a link; it is left alone";
+  }
+  return {};
+}
+
+std::string TemporaryName(const std::string& name) {
+  return name + ".new-" + std::to_string(::getpid());
+}
+
+// Written beside the old file and renamed over it, so the panel never reads half a file.
+std::string WriteConfigFile(const Settings& settings) {
+  const std::string temporary = TemporaryName(kConfigFileName);
+  FileVariable file;
+  if (OpenFile(file, temporary, "W") != 0) return "cannot create " + temporary;
+  bool written = true;
+  for (const std::string& line : ConfigLines(settings)) {
+    written = written && WriteLine(file, line) == Length(line) + 2;
+  }
+  written = written && FlushFile(file);
+  CloseFile(file);
+  if (!written || !RenameFile(temporary, kConfigFileName)) {
+    DeleteFile(temporary);
+    return std::string("cannot write ") + kConfigFileName;
+  }
+  return {};
+}
+
+// A new link renamed over the old one replaces it in one step.
+std::string MakeDeviceLink(const Settings& settings) {
+  const std::string name = PortName(settings.port);
+  const std::string temporary = TemporaryName(name);
+  std::error_code error;
+  const fs::path target = fs::absolute(settings.device, error);
+  fs::remove(temporary, error);
+  fs::create_symlink(target, temporary, error);
+  if (!error) fs::rename(temporary, name, error);
+  if (error) {
+    fs::remove(temporary, error);
+    return "cannot link " + name + " to " + target.string();
+  }
+  return {};
+}
+
+int Refuse(std::ostream& err, const std::string& problem) {
+  err << "panelset: " << problem << "\n" << "Try 'panelset --help'.\n";
+  return kRefused;
+}
+
+}  // namespace
+
+std::vector<std::string> ConfigLines(const Settings& settings) {
+  // The panel reads line 1 from its fifth character (the port's last character is its
+  // digit), line 2 from the seventh, and the seventh character of lines 4 and 5.
+  return {
+      "Com=" + PortName(settings.port),
+      "Baud: " + std::to_string(settings.baud),
+      "Bits:8N2",
+      "Voice:" + std::string(settings.voice ? "1" : "0"),
+      "Debug:" + std::string(settings.debug ? "1" : "0"),
+  };
+}
+
+Settings ReadExistingSettings() {
+  Settings settings;
+  FileVariable file;
+  if (OpenFile(file, kConfigFileName, "R") != 0) return settings;
+  Text lines[kConfigLineCount];
+  for (Text& line : lines) ReadLine(file, line);
+  CloseFile(file);
+  const int port = StoreInteger(TextToNumber(Right(Mid(lines[0].str(), 5), 1)));
+  if (port >= kLowestPort && port <= kHighestPort) settings.port = port;
+  const int baud = StoreInteger(TextToNumber(Mid(lines[1].str(), 7)));
+  if (platform::IsSettableSpeed(baud)) settings.baud = baud;
+  settings.voice = StoreInteger(TextToNumber(Mid(lines[3].str(), 7, 1))) != 0;
+  settings.debug = StoreInteger(TextToNumber(Mid(lines[4].str(), 7, 1))) == 1;
+  return settings;
+}
+
+int RunPanelset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  for (const std::string& arg : args) {
+    if (arg == "--help" || arg == "-h") {
+      out << kUsage;
+      return kDone;
+    }
+  }
+  Settings settings = ReadExistingSettings();
+  std::string problem = ReadOptions(args, settings);
+  if (problem.empty()) problem = CheckDeviceLink(settings);
+  if (!problem.empty()) return Refuse(err, problem);
+
+  problem = WriteConfigFile(settings);
+  if (problem.empty() && !settings.device.empty()) problem = MakeDeviceLink(settings);
+  if (!problem.empty()) {
+    err << "panelset: " << problem << "\n";
+    return kWriteFailed;
+  }
+  out << kConfigFileName << " written: " << PortName(settings.port) << ", " << settings.baud
+      << " baud, voice " << OnOff(settings.voice) << ", debug " << OnOff(settings.debug) << "\n";
+  if (!settings.device.empty()) out << PortName(settings.port) << " -> " << settings.device << "\n";
+  return kDone;
+}
+
+}  // namespace kestrel::panelset

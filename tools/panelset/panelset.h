@@ -1,0 +1,37 @@
+// panelset: writes the panel's configuration file KESTREL.CFG in the working folder and,
+// on request, the COMn link that names the serial device the panel is to use.
+#pragma once
+
+#include <ostream>
+#include <string>
+#include <vector>
+
+namespace kestrel::panelset {
+
+inline constexpr const char* kConfigFileName = "KESTREL.CFG";
+
+// Exit codes.
+inline constexpr int kDone = 0;
+inline constexpr int kWriteFailed = 1;  // a file or link could not be written
+inline constexpr int kRefused = 2;      // bad option or value; nothing was written
+
+struct Settings {
+  int port = 1;         // 1..9: the panel takes the port from one digit
+  int baud = 9600;
+  bool voice = true;
+  bool debug = false;
+  std::string device;   // serial device to link as COMn; "" for no link
+};
+
+// The five lines of KESTREL.CFG for the settings, without line ends.
+std::vector<std::string> ConfigLines(const Settings& settings);
+
+// The settings an existing KESTREL.CFG in the working folder holds, read at the positions
+// the panel reads; a missing file, or a value the panel could not use, keeps the default.
+Settings ReadExistingSettings();
+
+// The whole program: options in `args` (without the program name). Messages go to `out`
+// and `err`; returns the exit code.
+int RunPanelset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);
+
+}  // namespace kestrel::panelset
