@@ -5,6 +5,9 @@ namespace kestrel {
 
 // The whole program from the window's opening to its closing; returns the exit code.
 int RunProgram();
+// Reads the five lines of the open ConfigFile into PortText, BaudText, VoiceEnabled and
+// DebugFlag; speech off empties WaveFolder.
+void ReadConfiguration();
 void InitialiseReceiver();
 void ShutDown();
 void HandleWindowEvent();

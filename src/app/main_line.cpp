@@ -33,20 +33,6 @@ constexpr int kTimerNumber = 1;
 // The numeric value of one configuration character, as an integer.
 int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
 
-// Five lines read by character position; lines past the end of the file read as "".
-void ReadConfiguration() {
-  ReadLine(ConfigFile, ConfigLine);
-  PortText = Mid(ConfigLine.str(), 5);
-  ReadLine(ConfigFile, ConfigLine);
-  BaudText = Mid(ConfigLine.str(), 7);
-  ReadLine(ConfigFile, ConfigLine);  // the line shape: read and ignored
-  ReadLine(ConfigFile, ConfigLine);
-  VoiceEnabled = SwitchValue(ConfigLine);
-  ReadLine(ConfigFile, ConfigLine);
-  DebugFlag = SwitchValue(ConfigLine);
-  if (VoiceEnabled == 0) WaveFolder = "";
-}
-
 void StartTrace() {
   OpenFile(TraceFile, kTraceFileName, "W");
   LogLine = "KESTREL " + VersionText + "  " + DateText("dd-MM-yyyy") + "   " + TimeText();
@@ -98,6 +84,20 @@ void SaveRunningSearch() {
 }
 
 }  // namespace
+
+// Five lines read by character position; lines past the end of the file read as "".
+void ReadConfiguration() {
+  ReadLine(ConfigFile, ConfigLine);
+  PortText = Mid(ConfigLine.str(), 5);
+  ReadLine(ConfigFile, ConfigLine);
+  BaudText = Mid(ConfigLine.str(), 7);
+  ReadLine(ConfigFile, ConfigLine);  // the line shape: read and ignored
+  ReadLine(ConfigFile, ConfigLine);
+  VoiceEnabled = SwitchValue(ConfigLine);
+  ReadLine(ConfigFile, ConfigLine);
+  DebugFlag = SwitchValue(ConfigLine);
+  if (VoiceEnabled == 0) WaveFolder = "";
+}
 
 void InitialiseReceiver() {
   MoveTo(screen::kConnectOrigin.x, screen::kConnectOrigin.y);

@@ -87,8 +87,8 @@ void StepTextToHz() {
     return;
   }
   StepHz = StoreInteger(TextToNumber(Left(step, point - 1)) * kHertzPerKilohertz);
-  // Every fraction digit counts down to 1 Hz, so 6.25 and 8.33 kHz steps stay on their raster.
-  StepHz = AddFraction(StepHz, step, point, kHertzPerKilohertz / 10);
+  // Only the first decimal counts: a 6.25 kHz step pages by 6.2 kHz.
+  StepHz = StoreInteger(TextToNumber(Mid(step, point + 1, 1)) * (kHertzPerKilohertz / 10) + StepHz);
 }
 
 void TuneByKilohertz() {

