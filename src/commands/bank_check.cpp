@@ -33,7 +33,7 @@ int QueryBankSplit(char bank) {
     SendCommand();
     command_parts::Pause();
     ReadReply();
-    const int at = Find(ReplyText.str(), kCommandBankSplit);
+    const int at = Find(ReplyText, kCommandBankSplit);
     if (at > 0) return at;
   }
   return 0;
@@ -83,7 +83,7 @@ void CheckBankSettings() {
       SayWord("rnc");  // the receiver does not answer: the check ends without "ok"
       return;
     }
-    if (Mid(ReplyText.str(), at + kSplitOffset, 2) != kBankSplitWanted && !FixSplitOf(bank)) return;
+    if (Mid(ReplyText, at + kSplitOffset, 2) != kBankSplitWanted && !FixSplitOf(bank)) return;
   }
   SayWord("ok");
 }

@@ -50,7 +50,7 @@ bool RefusedDuringSearch() { return SearchActive > 0; }
 
 // "transfer", "put", "sort" and "bank" take a two- or four-character argument.
 void RunBankOperation(void (*operation)()) {
-  const int length = Length(ArgumentText.str());
+  const int length = Length(ArgumentText);
   if ((length != 2 && length != 4) || RefusedDuringSearch()) {
     SayWord("inv");
   } else {
@@ -61,7 +61,7 @@ void RunBankOperation(void (*operation)()) {
 }
 
 void RunWriteToReceiver() {
-  if (Length(ArgumentText.str()) != 3 || RefusedDuringSearch()) {
+  if (Length(ArgumentText) != 3 || RefusedDuringSearch()) {
     SayWord("inv");
   } else {
     WriteBankToReceiver();
@@ -70,7 +70,7 @@ void RunWriteToReceiver() {
 }
 
 void DeleteBankFile() {
-  if (Length(ArgumentText.str()) != 2) {
+  if (Length(ArgumentText) != 2) {
     SayWord("inv");
   } else {
     DeleteFile("bank" + ArgumentText + ".dat");

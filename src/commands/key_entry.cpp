@@ -70,14 +70,14 @@ void SendRawCommand() {
 
 // During "write" every key that gets this far is the receiver's bank letter.
 void TakeWriteBankLetter() {
-  if (Length(ArgumentText.str()) != 2) {
+  if (Length(ArgumentText) != 2) {
     SayWord("inv");
     PendingCommand = kNothingPending;
     return;
   }
   ArgumentText = ArgumentText + CharOf(KeyCode);
   SayWord(CharOf(KeyCode));
-  CommandText = std::string(kCommandMemoryErase) + Mid(ArgumentText.str(), 3, 1) + kMemoryEraseAll;
+  CommandText = std::string(kCommandMemoryErase) + Mid(ArgumentText, 3, 1) + kMemoryEraseAll;
   SendCommand();
 }
 
@@ -208,13 +208,13 @@ void EnterDigit() {
     case kPendingEnd: appendFresh(SearchEndText, LimitEntryFresh); break;
     case kPendingIncr: appendFresh(StepText, LimitEntryFresh); break;
     case kPendingWrite:
-      if (Length(ArgumentText.str()) > 1) {
+      if (Length(ArgumentText) > 1) {
         SayWord("inv");
         PendingCommand = kNothingPending;
         break;
       }
       ArgumentText = ArgumentText + typed;
-      if (Length(ArgumentText.str()) == 2) SayWord("torb");
+      if (Length(ArgumentText) == 2) SayWord("torb");
       break;
     case kPendingTransfer:
     case kPendingPut:

@@ -31,7 +31,7 @@ constexpr const char* kModeOfDigit[] = {"WFM", "FM", "AM", "USB", "LSB", "CW"};
 // The frequency after "RF" in Hz, ten digits, shown in MHz: 0145500000 gives 145.500000.
 // It ends at the first character that is not a digit (a CR or blank may follow early).
 void TakeReplyFrequency(int rfAt) {
-  const std::string field = Mid(ReplyText.str(), rfAt + 2, kReplyFrequencyDigits);
+  const std::string field = Mid(ReplyText, rfAt + 2, kReplyFrequencyDigits);
   std::string digits;
   for (char c : field) {
     if (c < '0' || c > '9') break;
@@ -45,7 +45,7 @@ void TakeReplyFrequency(int rfAt) {
 }
 
 void TakeReplyMode(int mdAt, bool& modeSpoken) {
-  const std::string digit = Mid(ReplyText.str(), mdAt + 2, 1);
+  const std::string digit = Mid(ReplyText, mdAt + 2, 1);
   if (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '5') {
     ModeText = kModeOfDigit[digit[0] - '0'];
   }
@@ -61,9 +61,9 @@ void ReadMemoryListing() {
   for (int reading = 1; reading <= kMemoryListReadings; ++reading) {
     Pause();
     ReadReply();
-    const int rfAt = Find(ReplyText.str(), "RF");
+    const int rfAt = Find(ReplyText, "RF");
     if (rfAt > 0 && reading == kFrequencyReading) TakeReplyFrequency(rfAt);
-    const int mdAt = Find(ReplyText.str(), "MD");
+    const int mdAt = Find(ReplyText, "MD");
     if (mdAt > 0) TakeReplyMode(mdAt, modeSpoken);
   }
 }
@@ -75,7 +75,7 @@ void SendScanOfBank() {
   SendCommand();
   // The second "MS" follows a pause from the voice folder: none at all with speech off.
   SayWord("shdel");
-  CommandText = Left(CommandText.str(), Length(CommandText.str()) - 1);  // the same line again
+  CommandText = Left(CommandText, Length(CommandText) - 1);  // the same line again
   SendCommand();
 }
 
@@ -83,7 +83,7 @@ void SendScanOfBank() {
 
 void StartMemoryScan() {
   StopHoldoff = 0;
-  if (Length(ArgumentText.str()) > 1) {
+  if (Length(ArgumentText) > 1) {
     SayWord("inv");  // "radbank" stays pending: a bank letter typed next replaces this
     return;
   }
@@ -109,12 +109,12 @@ void PassMemoryChannel() {
   SendCommand();
   Pause();
   ReadReply();
-  const int mxAt = Find(ReplyText.str(), kChannelReplyKeyword);
+  const int mxAt = Find(ReplyText, kChannelReplyKeyword);
   if (mxAt == 0) {
     SayWord("inv");
     return;
   }
-  PassList[PassCount] = Mid(ReplyText.str(), mxAt + 2, 3);
+  PassList[PassCount] = Mid(ReplyText, mxAt + 2, 3);
   ++PassCount;
   Pause();
   CommandText = kCommandPassOn;
