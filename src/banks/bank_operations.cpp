@@ -1,5 +1,6 @@
 // The bank commands that add to a bank (put, transfer) and sort one.
 #include <string>
+#include <string_view>
 #include <utility>
 
 #include "banks/bank_names.h"
@@ -39,11 +40,12 @@ void ClearLines(Text (&lines)[kListSize]) {
 }
 
 // A missing bank (its load has said "bnf") is made in ListLines without entries and saved
-// at once; the operator hears "create" and the two key characters of BankFileName.
-void CreateBank(const Text& mode, const Text& step, const Text& reserved) {
+// at once; the operator hears "create" and the first two characters of spokenKey.
+void CreateBank(std::string_view spokenKey, const Text& mode, const Text& step,
+                const Text& reserved) {
   SayWord("create");
-  SayWord(Mid(BankFileName.str(), 5, 1));
-  SayWord(Mid(BankFileName.str(), 6, 1));
+  SayWord(Mid(spokenKey, 1, 1));
+  SayWord(Mid(spokenKey, 2, 1));
   ClearLines(ListLines);
   ListLines[0] = kBankNamePrefix + ArgumentText;
   ListLines[1] = mode;
@@ -180,7 +182,8 @@ void TransferBank() {
   BankFileName = BankFileNameOf(SourceKey());
   if (LoadBankFile() != 0) {
     if (!IsSafeBankFileName(BankFileName)) return;  // names no bank: nothing is made
-    CreateBank(ModeText, StepText, kReservedLine);
+    // The operator hears the characters typed, also when the source is the search list.
+    CreateBank(ArgumentText, ModeText, StepText, kReservedLine);
   }
   ClearLines(MergeLines);
   for (int i = 0; i < kCopiedLines; ++i) MergeLines[i] = ListLines[i];
@@ -191,7 +194,7 @@ void MergeIntoBank() {
   BankFileName = BankFileNameOf(TargetKey());
   if (LoadBankFile() != 0) {
     if (!IsSafeBankFileName(BankFileName)) return;
-    CreateBank(MergeLines[1], MergeLines[2], MergeLines[3]);
+    CreateBank(Mid(BankFileName, 5, 2), MergeLines[1], MergeLines[2], MergeLines[3]);
   }
   if (!(ListLines[1] == MergeLines[1])) {
     SayWord("incmode");

@@ -128,11 +128,11 @@ TEST_F(BankOperationsTest, TransferFromAMissingSourceCreatesBothBanks) {
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(BankLines("bank0105", "FM", {})));
 }
 
-TEST_F(BankOperationsTest, TransferNamesTheSearchListWhenItCreatesIt) {
+TEST_F(BankOperationsTest, TransferFromAMissingSearchListCreatesItSpeakingTheTypedKey) {
   WriteBank("bank05.dat", BankLines("bank05", "FM", {}));
   TransferBank();
-  EXPECT_EQ(sound.Words(), (Words{"bnf", "create", "0", "0", "ok"}));
-  EXPECT_TRUE(FileExists("bank00.dat"));
+  EXPECT_EQ(sound.Words(), (Words{"bnf", "create", "0", "5", "ok"}));
+  EXPECT_EQ(ReadFile("bank00.dat"), BankBytes(BankLines("bank05", "FM", {})));
 }
 
 TEST_F(BankOperationsTest, TransferFromASourceTooLongForABankStopsAtLine186) {
