@@ -73,6 +73,9 @@ int LoadBankFile() {
 void SaveBankFile() {
   const std::string name = BankFileName;
   if (!IsSafeBankFileName(name)) return;
+  // The rename would replace a bank marked read-only as readily as any other: such a bank
+  // is left as it is, as if it could not be opened for writing.
+  if (IsReadOnlyFile(name)) return;
   const std::string temporary = name + kTemporarySuffix;
   // Whatever stands under the temporary name (a link, say) is removed, never written through.
   DeleteFile(temporary);

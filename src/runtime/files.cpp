@@ -112,4 +112,11 @@ bool RenameFile(const std::string& from, const std::string& to) {
   return ::rename(from.c_str(), to.c_str()) == 0;
 }
 
+// Root may write any file, so the mode bits are looked at as well as the access check.
+bool IsReadOnlyFile(const std::string& name) {
+  struct stat info {};
+  if (name.empty() || ::lstat(name.c_str(), &info) != 0 || !S_ISREG(info.st_mode)) return false;
+  return (info.st_mode & (S_IWUSR | S_IWGRP | S_IWOTH)) == 0 || ::access(name.c_str(), W_OK) != 0;
+}
+
 }  // namespace kestrel

@@ -29,5 +29,8 @@ void CloseFile(FileVariable& file);
 void DeleteFile(const std::string& name);
 // Replaces `to` by `from` in one step; returns false when that failed.
 bool RenameFile(const std::string& from, const std::string& to);
+// True for a plain file of that name that is marked read-only (no write permission for
+// anyone) or that this user may not write. Links and missing files are not read-only.
+bool IsReadOnlyFile(const std::string& name);
 
 }  // namespace kestrel

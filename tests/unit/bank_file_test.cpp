@@ -183,6 +183,28 @@ TEST_F(BankFileTest, ACrashHalfWayThroughASaveLeavesTheOldBankWhole) {
   EXPECT_FALSE(FileExists("bank05.dat.tmp"));
 }
 
+TEST_F(BankFileTest, AReadOnlyBankFileIsLeftAsItWas) {
+  WriteBank("bank05.dat", kTwoEntryBank);
+  const auto path = folder / "bank05.dat";
+  const auto readOnly = std::filesystem::perms::owner_read | std::filesystem::perms::group_read |
+                        std::filesystem::perms::others_read;
+  std::filesystem::permissions(path, readOnly);
+  FillTable(BankLines("bank05", "FM", NumberedEntries(3)));
+  BankFileName = "bank05.dat";
+
+  SaveBankFile();
+  EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(kTwoEntryBank));
+  EXPECT_EQ(std::filesystem::status(path).permissions(), readOnly);
+  EXPECT_FALSE(FileExists("bank05.dat.tmp"));
+  EXPECT_TRUE(sound.Words().empty());
+
+  // Once it may be written again, the next save goes through.
+  std::filesystem::permissions(path, std::filesystem::perms::owner_write,
+                               std::filesystem::perm_options::add);
+  SaveBankFile();
+  EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(BankLines("bank05", "FM", NumberedEntries(3))));
+}
+
 TEST_F(BankFileTest, LinksInTheWorkingFolderAreReplacedNotWrittenThrough) {
   std::filesystem::create_directory(folder / "elsewhere");
   WriteFile("elsewhere/target", "untouched");

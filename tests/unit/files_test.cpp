@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <string>
 #include <vector>
 
@@ -83,6 +84,18 @@ TEST_F(LineFileTest, DeleteRemovesTheFile) {
   WriteFile("bank07.dat", "x\r\n");
   DeleteFile("bank07.dat");
   EXPECT_FALSE(FileExists("bank07.dat"));
+}
+
+TEST_F(LineFileTest, OnlyAPlainFileWithoutWritePermissionIsReadOnly) {
+  namespace fs = std::filesystem;
+  WriteFile("bank05.dat", "x\r\n");
+  EXPECT_FALSE(IsReadOnlyFile("bank05.dat"));
+  fs::permissions(folder / "bank05.dat", fs::perms::owner_read | fs::perms::group_read);
+  EXPECT_TRUE(IsReadOnlyFile("bank05.dat"));
+  fs::create_symlink("bank05.dat", folder / "bank06.dat");
+  EXPECT_FALSE(IsReadOnlyFile("bank06.dat"));  // a link is replaced, never written through
+  EXPECT_FALSE(IsReadOnlyFile("missing.dat"));
+  EXPECT_FALSE(IsReadOnlyFile("."));
 }
 
 }  // namespace
