@@ -1,4 +1,4 @@
-// SDL keys as the program knows them: the virtual-key codes of the original keyboard driver.
+// SDL keys as the program knows them: the Windows virtual-key codes its command keys use.
 #pragma once
 
 #include <SDL.h>
