@@ -222,12 +222,18 @@ class PanelSession:
         self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel")], env=env,
                                  cwd=self.folder)
         if wait_window:
-            self.window = e2e.wait_for(lambda: self._own_window(), timeout=STARTUP_TIMEOUT)
-            if self.window is None:
-                server = "running" if self.x.process.poll() is None else "gone"
-                raise AssertionError("no panel window (X server %s %s); stderr: %s" % (
-                    self.x.display, server, self.panel.errors()))
+            self.window = e2e.wait_for(lambda: self._own_window() or not self.running(),
+                                       timeout=STARTUP_TIMEOUT)
+            if self.window is None or self.window is True:
+                raise AssertionError("no panel window (%s); stderr: %s" % (
+                    self._server_state(), self.panel.errors()))
         return self.panel
+
+    def _server_state(self):
+        number = self.x.display.lstrip(":")
+        return "X server %s %s, socket %s" % (
+            self.x.display, "running" if self.x.process.poll() is None else "gone",
+            "there" if os.path.exists("/tmp/.X11-unix/X" + number) else "missing")
 
     def _own_window(self):
         result = subprocess.run(["xdotool", "search", "--pid", str(self.panel.process.pid),
