@@ -55,7 +55,7 @@ def spread(values, unit="ms"):
 def start_figures(panel, window_seen):
     first_print = panel.wait_journal(lambda e: e.kind == "PRINT").ms
     first_out = panel.wait_journal(lambda e: e.kind == "OUT").ms
-    print(f"window found by xdotool after      {window_seen * 1000:6.0f} ms (wall clock from exec)")
+    print(f"window drawn and found by xdotool  {window_seen * 1000:6.0f} ms (wall clock from exec)")
     print(f"first text drawn (journal)         {first_print:6d} ms after process start")
     print(f"first command on the wire (OUT)    {first_out:6d} ms after process start")
     connected = panel.wait_sound("connected")

@@ -149,6 +149,8 @@ class PanelSession:
         return self
 
     def __exit__(self, kind, value, trace):
+        if kind is not None and self.panel is not None:
+            print("panel's standard error:\n" + self.panel.errors(), file=sys.stderr)
         self.cleanup(failed=kind is not None)
         return False
 
@@ -215,31 +217,37 @@ class PanelSession:
             raise RuntimeError("receiver-sim did not make its link: " + self.sim.errors())
 
     def start_panel(self, wait_window=True):
-        """Starts kestrel; with wait_window, returns once its window is there."""
+        """Starts kestrel; with wait_window, returns once its window is there.
+
+        Nothing else connects to the X server while the panel does: two clients connecting
+        to Xvfb at the same moment sometimes see one of them refused (EAGAIN), and a panel
+        refused its display ends at once. So the window is awaited in the journal (the first
+        text is drawn right after the window opened) and only then looked up with xdotool.
+        A panel that was refused all the same is started again, with a note."""
         env = self.x.environment({"SDL_AUDIODRIVER": "dummy",
                                   "KESTREL_JOURNAL": self.path(JOURNAL_NAME)})
         for attempt in range(3):
             self.started_at = time.monotonic()
             self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel")], env=env,
                                      cwd=self.folder)
-            if not wait_window or attempt == 2 or not self._found_no_display():
+            drawn = e2e.wait_for(lambda: self._drawn() or not self.running(),
+                                 timeout=STARTUP_TIMEOUT)
+            refused = not self.running() and "no window: no display" in self.panel.errors()
+            if not refused or attempt == 2:
                 break
-            # Now and then, on a machine busy with other X servers, the panel's connection
-            # to a running Xvfb fails; it then ends at once, before touching the port.
-            print("panel found no display (%s); starting it again" % self._server_state(),
+            print("panel refused its display (%s); starting it again" % self._server_state(),
                   file=sys.stderr)
             self.panel.stop()
         if wait_window:
-            self.window = e2e.wait_for(lambda: self._own_window() or not self.running(),
-                                       timeout=STARTUP_TIMEOUT)
-            if self.window is None or self.window is True:
+            if drawn and self.running():
+                self.window = e2e.wait_for(self._own_window, timeout=10)
+            if not self.window:
                 raise AssertionError("no panel window (%s); stderr: %s" % (
                     self._server_state(), self.panel.errors()))
         return self.panel
 
-    def _found_no_display(self):
-        e2e.wait_for(lambda: self._own_window() or not self.running(), timeout=STARTUP_TIMEOUT)
-        return not self.running() and "no window: no display" in self.panel.errors()
+    def _drawn(self):
+        return any(e.kind == "PRINT" for e in self.journal())
 
     def _server_state(self):
         number = self.x.display.lstrip(":")
@@ -252,10 +260,7 @@ class PanelSession:
                                  "--name", re.escape(CAPTION)], capture_output=True,
                                 text=True, env={**os.environ, "DISPLAY": self.x.display})
         ids = result.stdout.split()
-        if ids:
-            return int(ids[0])
-        # Without _NET_WM_PID a name search has to do; sessions run one after another.
-        return e2e.find_window(CAPTION, self.x.display)
+        return int(ids[0]) if ids else None
 
     @property
     def pid(self):
@@ -274,7 +279,18 @@ class PanelSession:
 
     def close(self):
         """The close box: WM_DELETE_WINDOW to the panel's window."""
-        e2e.send_close(self.window, self.x.display)
+        self._x_client(lambda: e2e.send_close(self.window, self.x.display))
+
+    @staticmethod
+    def _x_client(action, attempts=3):
+        """Runs an action that connects to the X server, again if the server refused it."""
+        for attempt in range(attempts):
+            try:
+                return action()
+            except (subprocess.CalledProcessError, RuntimeError):
+                if attempt == attempts - 1:
+                    raise
+                time.sleep(0.1)
 
     def terminate(self):
         self.panel.signal(signal.SIGTERM)
@@ -316,7 +332,7 @@ class PanelSession:
         only between ticks, and a tick that speaks lasts as long as its words."""
         for keysym in keysyms:
             before = len(self.key_downs())
-            e2e.press_keys(keysym, display=self.x.display)
+            self._x_client(lambda: e2e.press_keys(keysym, display=self.x.display))
             if not e2e.wait_for(lambda: len(self.key_downs()) > before, timeout=timeout):
                 raise AssertionError("the panel did not take the key %r" % keysym)
             time.sleep(gap)

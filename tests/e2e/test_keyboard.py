@@ -213,6 +213,8 @@ class Keyboard(unittest.TestCase):
             stopped = panel.wait_journal(r"^PRINT\t270\t320\t.*\t" + re.escape(STOPPED) + "$",
                                          timeout=20)
             self.assertIsNotNone(stopped, "the scan never stopped on the signal")
+            scan = [s for s in panel.sound_events() if s.word == "scan"]
+            self.assertEqual([s.kind for s in scan][:1], ["async"], "scan is announced")
             mark = len(panel.sent())
             panel.keys("p")
             self.assertTrue(panel.wait_sent("MS"))
