@@ -3,7 +3,8 @@
     with PanelSession(x, scenario="145.5000 120 0 -\n") as panel:
         panel.wait_ready()
         panel.keys("1", "4", "5", "period", "5", "Return")
-        panel.wait_sent("ST012.50")
+        panel.wait_idle_polling()
+        assert "VA0145.50000" in panel.sent()
         panel.close()
         assert panel.exit_code() == 0
 

@@ -145,9 +145,7 @@ class Keyboard(unittest.TestCase):
             self.finish(panel)
 
     def search_session(self, stop_mode):
-        panel = self.session(scenario=TWO_SIGNALS, debug=True)
-        panel.__enter__()
-        self.addCleanup(panel.cleanup)
+        panel = self.enterContext(self.session(scenario=TWO_SIGNALS, debug=True))
         panel.wait_ready()
         if stop_mode:
             panel.keys("c")
