@@ -113,11 +113,13 @@ class PanelSession:
     scenario     text of the scenario file; memory_in: text of the memory file
     files        {name: bytes or str} written into the folder before the panel starts
     start        start the panel at once (and wait for its window)
+    folder       an empty folder to work in (a small disk, say) instead of a new temporary
+                 one; removed at the end like that one (a mount point keeps only itself)
     """
 
     def __init__(self, x, build_dir=None, port=1, baud=9600, voice=True, debug=False,
                  config_file=True, voice_set="real", simulator=True, sim_options=(),
-                 scenario=None, memory_in=None, files=None, start=True):
+                 scenario=None, memory_in=None, files=None, start=True, folder=None):
         self.x = x
         self.build_dir = build_dir or e2e.BUILD_DIR
         self.config = dict(port=port, baud=baud, voice=voice, debug=debug)
@@ -131,6 +133,7 @@ class PanelSession:
         self.auto_start = start
         self.keep = bool(os.environ.get("KESTREL_E2E_KEEP"))
         self.folder = None
+        self.given_folder = folder
         self.sim = None
         self.panel = None
         self.window = None
@@ -160,7 +163,7 @@ class PanelSession:
 
     def prepare(self):
         """The folder, the voice set, the configuration and the simulator."""
-        self.folder = tempfile.mkdtemp(prefix="kestrel-e2e-")
+        self.folder = self.given_folder or tempfile.mkdtemp(prefix="kestrel-e2e-")
         self._make_voice_set()
         for name, content in self.files.items():
             mode = "wb" if isinstance(content, bytes) else "w"
