@@ -15,6 +15,14 @@ GREEN = 65280
 BUSY_SHARE = 0.25
 
 
+def at_rest(panel):
+    """Waits until the panel is connected and polls with no key pending, and returns a
+    journal time after everything it has said so far."""
+    panel.wait_ready()
+    panel.wait_idle_polling()
+    return panel.journal()[-1].ms + 1
+
+
 def cpu_share(pid, seconds=3.0):
     """The share of one core the process used over the next `seconds`."""
     def used():

@@ -9,26 +9,17 @@ import shutil
 import subprocess
 import sys
 import tempfile
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrel_e2e as e2e  # noqa: E402
 import panel_session  # noqa: E402
-from fault_checks import FaultChecks, bank_bytes, bank_lines  # noqa: E402
+from fault_checks import FaultChecks, at_rest, bank_bytes, bank_lines  # noqa: E402
 from panel_session import PanelSession  # noqa: E402
 
 TEXT_LIMIT = 254  # characters a line keeps when it is read
 CONFIG_SEED = 4
 PAGE_PAIR = 8192 - 2  # a bank of this size fits two pages; adding 145.0 needs a third
 TWO_ENTRIES = [("145.5", " "), ("146.0", "repeater")]
-
-
-def at_rest(panel):
-    """Waits until the panel is connected and polls with no key pending, and returns a
-    journal time after everything it has said so far."""
-    panel.wait_ready()
-    panel.wait_idle_polling()
-    return panel.journal()[-1].ms + 1
 
 
 def run_command(panel, text, last_word, timeout=30):

@@ -6,11 +6,10 @@ import os
 import statistics
 import subprocess
 import sys
-import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import kestrel_e2e as e2e  # noqa: E402
-from fault_checks import FaultChecks, SCANNING_BAR, level_bar  # noqa: E402
+from fault_checks import FaultChecks, at_rest, SCANNING_BAR, level_bar  # noqa: E402
 from panel_session import PanelSession  # noqa: E402
 
 # One station on the air; the panel starts on 145.0, where the squelch stays closed.
@@ -20,14 +19,6 @@ SEARCH_SIGNALS = "145.1000 120 0 -\n145.3000 120 0 -\n145.6000 120 0 -\n"
 SEARCH_FINDS = {"145.1", "145.3", "145.6"}
 FOUND_COUNT_AT = (750, 400)
 DIGITS = [str(d) for d in range(10)]
-
-
-def at_rest(panel):
-    """Waits until the panel is connected and polls with no key pending, and returns a
-    journal time after everything it has said so far."""
-    panel.wait_ready()
-    panel.wait_idle_polling()
-    return panel.journal()[-1].ms + 1
 
 
 def level_request_gaps(panel, since):
