@@ -164,8 +164,10 @@ class LinkFaults(FaultChecks):
         with PanelSession(self.x, voice_set="short") as panel:
             before = at_rest(panel)
             downs = len(panel.key_downs())
-            # All forty events reach the panel at once, before a tick can take a key.
-            subprocess.run(["xdotool", "key", "--delay", "0", *typed], check=True,
+            # All forty events reach the panel within a few ms, before a tick can take more
+            # than one key. (With no delay at all xdotool's first key-ups now and then never
+            # reach the window, and a key still held keeps the next press out.)
+            subprocess.run(["xdotool", "key", "--delay", "1", *typed], check=True,
                            env=self.x.environment())
             self.assertTrue(e2e.wait_for(lambda: len(panel.key_downs()) == downs + 20))
             panel.wait_idle_polling(timeout=30)
