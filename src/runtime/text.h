@@ -29,6 +29,7 @@ class Text {
 
   const std::string& str() const { return value_; }
   operator const std::string&() const { return value_; }  // NOLINT
+  operator std::string_view() const { return value_; }     // NOLINT
   const char* c_str() const { return value_.c_str(); }
   bool empty() const { return value_.empty(); }
   std::size_t size() const { return value_.size(); }

@@ -1,9 +1,38 @@
 #include "speech/speech.h"
 
+#include "banks/banks_state.h"
+#include "controls/controls_state.h"
 #include "runtime/sound.h"
+#include "runtime/text.h"
 #include "speech/speech_state.h"
 
 namespace kestrel {
+namespace {
+
+struct ModeWord {
+  const char* text;  // ModeText as shown
+  const char* word;  // the file spoken for it
+};
+
+// The word of each mode text (and of the attenuator texts); at most one row matches.
+// voice-words: column 2
+constexpr ModeWord kModeWords[] = {
+    {"WFM", "wfm.wav"}, {"FM", "fm.wav"},         {"AM", "am.wav"},
+    {"USB", "usb.wav"}, {"LSB", "lsb.wav"},       {"CW ", "cw.wav"},
+    {"AUT", "auto"},    {"ATT ON", "atton.wav"},  {"ATT OFF", "attoff.wav"},
+};
+
+// A number text with a point loses its trailing zeros but keeps one digit after the point:
+// 145.500 is spoken 145.5, 145.000 and 145. are spoken 145.0.
+void ShortenFraction() {
+  const std::string& text = SpokenText.str();
+  if (Find(text, ".") > 0) {
+    while (Right(text, 1) == "0") SpokenText = Left(text, Length(text) - 1);
+  }
+  if (Right(text, 1) == ".") SpokenText = text + "0";
+}
+
+}  // namespace
 
 void SayWord(const std::string& word) { PlaySoundFile(WaveFolder + word, kPlaySync); }
 
@@ -12,5 +41,22 @@ void SayWordInBackground(const std::string& word) {
 }
 
 void PlayFixedWord(const std::string& word) { PlaySoundFile(SoundFolder + word, kPlaySync); }
+
+void SpeakFrequency() {
+  if (SearchActive == 1) SayWord("srching");
+  // The length is read again on every pass: the first pass may shorten or lengthen the text.
+  for (int i = 1; i <= Length(SpokenText.str()); ++i) {
+    ShortenFraction();
+    const std::string character = Mid(SpokenText.str(), i, 1);
+    SayWord(character == "." ? "point" : character);
+  }
+}
+
+void SpeakMode() {
+  SpokenText = ModeText;
+  for (const auto& row : kModeWords) {
+    if (SpokenText == row.text) SayWord(row.word);
+  }
+}
 
 }  // namespace kestrel

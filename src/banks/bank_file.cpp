@@ -1,0 +1,85 @@
+// Bank files: a table of lines in ListLines, through the first end marker, in a text file.
+#include <string>
+
+#include "banks/bank_names.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFirstEntryLine = 4;                      // lines 0..3 are the bank's header
+constexpr const char* kTemporarySuffix = ".tmp";        // beside the bank, renamed over it
+
+// A file read without an end marker (cut short, or edited by hand) keeps every line it
+// had: the marker goes on the line after the entry that holds its last non-empty line.
+// Its 400 lines reach up to line 399, so the marker may stand on line 400, which the table
+// still has room for and which the next save writes.
+void PlaceMissingEndMarker() {
+  int marker = kFirstEntryLine;
+  for (int i = kListFileLines - 1; i >= kFirstEntryLine; --i) {
+    if (!ListLines[i].empty()) {
+      marker = i - i % 2 + 2;
+      break;
+    }
+  }
+  ListLines[marker] = EndMarker;
+  ListLast = marker - 2;
+  ListIndex = ListLast;
+}
+
+// The table's lines up to its first end marker; 400 lines when it has none.
+int LastLineToSave() {
+  for (int i = 0; i < kListSize; ++i) {
+    if (ListLines[i] == EndMarker) return i;
+  }
+  return kListFileLines - 1;
+}
+
+bool WriteTable(FileVariable& file) {
+  const int last = LastLineToSave();
+  for (int i = 0; i <= last; ++i) {
+    const std::string& line = ListLines[i].str();
+    if (WriteLine(file, line) != static_cast<int>(line.size()) + 2) return false;
+  }
+  return true;
+}
+
+}  // namespace
+
+int LoadBankFile() {
+  if (!IsSafeBankFileName(BankFileName) || OpenFile(BankFile, BankFileName, "R") != 0) {
+    SayWord("bnf");
+    return 1;
+  }
+  for (auto& line : ListLines) line = "";
+  bool marked = false;
+  for (int i = 0; i < kListFileLines && !marked; ++i) {
+    ReadLine(BankFile, ListLines[i]);
+    if (ListLines[i] == EndMarker) {
+      ListLast = i - 2;
+      ListIndex = ListLast;
+      marked = true;
+    }
+  }
+  CloseFile(BankFile);
+  if (!marked) PlaceMissingEndMarker();
+  return 0;
+}
+
+// The bank is written whole to a file beside it and only then renamed over it, so a crash
+// or a full disk half way leaves the old bank as it was.
+void SaveBankFile() {
+  const std::string name = BankFileName;
+  if (!IsSafeBankFileName(name)) return;
+  const std::string temporary = name + kTemporarySuffix;
+  // Whatever stands under the temporary name (a link, say) is removed, never written through.
+  DeleteFile(temporary);
+  if (OpenFile(BankFile, temporary, "W") != 0) return;
+  const bool written = WriteTable(BankFile) && FlushFile(BankFile);
+  CloseFile(BankFile);
+  if (!written || !RenameFile(temporary, name)) DeleteFile(temporary);
+}
+
+}  // namespace kestrel

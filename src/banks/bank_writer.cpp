@@ -1,0 +1,97 @@
+// Writing a bank into one of the receiver's memory banks, one "MX" per entry.
+#include <string>
+
+#include "banks/bank_names.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFirstEntryLine = 4;
+constexpr int kLastChannel = 90;        // channels 00..90: 91 entries at most
+constexpr int kWaitPauses = 10;         // after "wait", before the first entry
+constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
+constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
+constexpr int kFrequencyDigits = 10;
+constexpr int kLabelWidth = 12;         // the receiver's memory text
+
+struct ModeDigit {
+  const char* mode;
+  const char* digit;
+};
+
+// The bank's mode line, compared exactly; any other text (also "CW " and "AUT") sends no
+// digit.
+constexpr ModeDigit kModeDigits[] = {{"WFM", "0"}, {"FM", "1"}, {"AM", "2"},
+                                     {"USB", "3"}, {"LSB", "4"}, {"CW", "5"}};
+
+std::string ModeDigitOf(const Text& mode) {
+  for (const auto& entry : kModeDigits) {
+    if (mode == entry.mode) return entry.digit;
+  }
+  return "";
+}
+
+// MHz as typed ("145.5", "1296", ".5") to the receiver's ten digits ("0145500000").
+std::string FrequencyField(const Text& line) {
+  std::string field = line.str();
+  const int whole = TruncateInteger(TextToNumber(field));
+  if (whole < 1000) field = "0" + field;
+  if (whole < 100) field = "0" + field;
+  if (whole < 10) field = "0" + field;
+  if (whole == 0) field = "0" + field;
+  const int point = Find(field, ".");
+  if (point > 0) field = Left(field, point - 1) + Mid(field, point + 1);
+  if (Length(field) < kFrequencyDigits) field += std::string(kFrequencyDigits - Length(field), '0');
+  return field;
+}
+
+std::string ChannelField(int channel) {
+  return (channel < 10 ? "0" : "") + std::to_string(channel);
+}
+
+std::string LabelField(const Text& label) {
+  const std::string field = Left(label.str(), kLabelWidth);
+  return field + Spaces(kLabelWidth - Length(field));
+}
+
+void PlayPauses(int count) {
+  for (int i = 0; i < count; ++i) PlayFixedWord("shdel");
+}
+
+void SendMemoryWrite(int line, const std::string& modeDigit) {
+  CommandText = kCommandMemoryWrite + Mid(ArgumentText.str(), 3, 1) +
+                ChannelField(line / 2 - 2) + kFieldFrequency + FrequencyField(ListLines[line]) +
+                kFieldFixedStep + kFieldMode + modeDigit + kFieldText +
+                LabelField(ListLines[line + 1]);
+  SendCommand();
+}
+
+}  // namespace
+
+// The receiver stores a channel slowly: the first entries wait longer, and nothing is
+// read back, so the pauses are all the pacing there is.
+void WriteBankToReceiver() {
+  BankFileName = BankFileNameOf(Left(ArgumentText.str(), 2));
+  if (LoadBankFile() != 0) return;
+  SayWord("wait");
+  PlayPauses(kWaitPauses);
+  const std::string modeDigit = ModeDigitOf(ListLines[1]);
+  int pauses = kFirstEntryPauses;
+  for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += 2) {
+    PlayPauses(pauses);
+    pauses = pauses > 1 ? pauses - 2 : 1;
+    SendMemoryWrite(i, modeDigit);
+    if (i / 2 - 2 >= kLastChannel) break;
+    if (i % kBeepLineMultiple == 0) SayWord("beep");
+  }
+  SayWord("ok");
+}
+
+}  // namespace kestrel

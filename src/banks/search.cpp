@@ -1,0 +1,95 @@
+// The search list: every halt of the receiver's search recorded once, counted aloud.
+#include "banks/search.h"
+
+#include <cstdint>
+
+#include "app/app_state.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFirstEntryLine = 4;
+constexpr int kMostFinds = 91;  // a bank's 91 entries
+constexpr const char* kBlankLabel = " ";
+constexpr const char* kFoundText = "Found";
+
+struct Blanking {
+  screen::Place place;
+  int blanks;
+};
+
+constexpr Blanking kLowerLines[] = {{screen::kLowerClear1, 40},
+                                    {screen::kLowerClear2, 80},
+                                    {screen::kLowerClear3, 40},
+                                    {screen::kLowerClear4, 40}};
+
+// The count as one or two digit words, tens first: 12 is "1", "2"; 0 is "0".
+void SayFoundCount() {
+  const int tens = FoundCount / 10;
+  const int units = FoundCount - 10 * tens;
+  if (FoundCount > 9) SayWord(CharOf('0' + tens));
+  SayWord(CharOf('0' + units));
+}
+
+void ShowFoundCount() {
+  using namespace screen;
+  MoveTo(kFoundWord.x, kFoundWord.y);
+  SetFont(kFace, kNormalPoints, kBold);
+  SetColour(kRed);
+  Print(kFoundText);
+  MoveTo(kFoundCount.x, kFoundCount.y);
+  Print(static_cast<std::int32_t>(FoundCount));
+  SetColour(kBlack);
+}
+
+// Line i held the end marker: the find takes its place, with a blank label.
+void AddFind(int i) {
+  ListLines[i] = FrequencyText;
+  ListLines[i + 1] = kBlankLabel;
+  ListLines[i + 2] = EndMarker;
+  ++FoundCount;
+  if (StopMode != 0) return;  // in stop mode finds are kept silently
+  ShowFoundCount();
+  SayFoundCount();
+}
+
+}  // namespace
+
+void RecordSearchHit() {
+  for (int i = kFirstEntryLine; i < kListFileLines - 1; i += 2) {
+    if (ListLines[i] == FrequencyText || FoundCount >= kMostFinds) break;
+    if (ListLines[i] == EndMarker) {
+      AddFind(i);
+      break;
+    }
+  }
+  if (FoundCount >= kMostFinds) SayWord("bf");
+}
+
+void ClearSearchLines() {
+  SetFont(screen::kFace, screen::kClearPoints, screen::kBold);
+  for (const auto& line : kLowerLines) {
+    MoveTo(line.place.x, line.place.y);
+    Print(Spaces(line.blanks));
+  }
+}
+
+void EndSearch() {
+  ClearSearchLines();
+  if (SearchActive > 0) {
+    SaveBankFile();
+    SayFoundCount();
+    MemoryScanState = 0;
+    ListState = 0;
+  }
+  SearchActive = 0;
+}
+
+}  // namespace kestrel

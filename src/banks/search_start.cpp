@@ -1,0 +1,77 @@
+// Starting the receiver's search between the limits, with a fresh search list.
+#include "banks/bank_names.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "banks/search.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr const char* kSearchListTitle = "Srchbank";
+constexpr const char* kReservedLine = " ";
+constexpr int kFirstEntryLine = 4;
+
+void Pause() { PlayFixedWord("shdel"); }
+
+void ShowSearchMode() {
+  using namespace screen;
+  SetColour(kGreen);
+  SetFont(kFace, kNormalPoints, kBold);
+  MoveTo(kSearchModeLine.x, kSearchModeLine.y);
+  Print(kSearchModeText);
+}
+
+// The empty list replaces any earlier one at once, as its file does.
+void StartSearchList() {
+  for (auto& line : ListLines) line = "";
+  ListLines[0] = kSearchListTitle;
+  ListLines[1] = ModeText;
+  ListLines[2] = StepText;
+  ListLines[3] = kReservedLine;
+  ListLines[kFirstEntryLine] = EndMarker;
+  ListIndex = kFirstEntryLine - 2;
+  SaveBankFile();
+}
+
+// Shown in the colour the frequency field leaves behind.
+void ShowSearchLimits() {
+  using namespace screen;
+  MoveTo(kSearchLimits.x, kSearchLimits.y);
+  SetFont(kFace, kLargePoints, kBold);
+  Print(SearchStartText + "/" + SearchEndText);
+}
+
+}  // namespace
+
+void StartSearch() {
+  SearchActive = 1;
+  FoundCount = 0;
+  BankFileName = kSearchListName;
+  ShowSearchMode();
+  SayWord("srch");
+  StartSearchList();
+  SpokenText = SearchStartText;
+  Pause();
+  TuneVfoA();
+  SpokenText = SearchEndText;
+  Pause();
+  TuneVfoB();
+  Pause();
+  SetStep();
+  ShowSearchLimits();
+  Pause();
+  ApplyMode();
+  SayWord("act");
+  CommandText = kCommandSearch;
+  SendCommand();
+}
+
+}  // namespace kestrel

@@ -1,0 +1,154 @@
+#include "runtime/platform/linux_sound.h"
+
+#include <SDL.h>
+
+#include <algorithm>
+#include <chrono>
+#include <thread>
+
+#include "runtime/platform/sound_path.h"
+
+namespace kestrel::platform {
+namespace {
+
+// The voice set's own format, so its files need no conversion.
+constexpr int kRate = 22050;
+constexpr SDL_AudioFormat kFormat = AUDIO_S16SYS;
+constexpr int kChannels = 1;
+constexpr int kBytesPerSecond = kRate * kChannels * 2;
+constexpr int kBufferSamples = 512;  // about 23 ms
+constexpr int kPollMs = 2;
+// A device that stops taking sound (a sound server gone away) must not hang the program: a
+// synchronous play gives up this long after its sound should have ended.
+constexpr auto kStallLimit = std::chrono::milliseconds(1000);
+
+int BytesToMs(long long bytes) { return static_cast<int>(bytes * 1000 / kBytesPerSecond); }
+int BytesToMsRoundedUp(long long bytes) {
+  return static_cast<int>((bytes * 1000 + kBytesPerSecond - 1) / kBytesPerSecond);
+}
+
+// A loaded WAV file converted to the device format.
+struct Samples {
+  Uint8* data = nullptr;
+  int size = 0;
+  ~Samples() { SDL_free(data); }
+};
+
+// Reads the WAV file and converts it; false for a file SDL cannot read as WAV. SDL_AudioCVT
+// rather than SDL_AudioStream: the stream's flush drops the resampler's tail (64 ms of an
+// 8000 Hz file), which would shorten every resampled word and pause.
+bool LoadConverted(const std::string& file, Samples& out) {
+  SDL_AudioSpec spec{};
+  Uint8* raw = nullptr;
+  Uint32 rawSize = 0;
+  if (!SDL_LoadWAV(file.c_str(), &spec, &raw, &rawSize)) return false;
+  SDL_AudioCVT cvt{};
+  bool ok = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, kFormat, kChannels,
+                              kRate) >= 0;
+  if (ok) {
+    cvt.len = static_cast<int>(rawSize);
+    out.data = static_cast<Uint8*>(SDL_malloc(std::max<std::size_t>(
+        static_cast<std::size_t>(rawSize) * std::max(cvt.len_mult, 1), 1)));
+    ok = out.data != nullptr;
+  }
+  if (ok) {
+    SDL_memcpy(out.data, raw, rawSize);
+    cvt.buf = out.data;
+    ok = SDL_ConvertAudio(&cvt) == 0;  // converts in place, or does nothing when not needed
+    out.size = cvt.needed ? cvt.len_cvt : cvt.len;
+  }
+  SDL_FreeWAV(raw);
+  return ok;
+}
+
+}  // namespace
+
+SdlSoundPlayer::SdlSoundPlayer() {
+  if (OpenDevice()) return;
+  // No driver or no device: SDL does not fall back by itself, so start the audio subsystem
+  // again on the dummy driver (overriding any SDL_AUDIODRIVER of the environment).
+  SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
+  OpenDevice();
+}
+
+SdlSoundPlayer::~SdlSoundPlayer() {
+  if (device_ != 0) SDL_CloseAudioDevice(device_);
+  if (audio_initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
+}
+
+bool SdlSoundPlayer::OpenDevice() {
+  // The audio subsystem is started on its own, so sound works with or without a window.
+  if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  SDL_AudioSpec wanted{};
+  wanted.freq = kRate;
+  wanted.format = kFormat;
+  wanted.channels = kChannels;
+  wanted.samples = kBufferSamples;
+  wanted.callback = nullptr;  // queue mode: sound is pushed with SDL_QueueAudio
+  SDL_AudioSpec obtained{};
+  // No changes allowed: SDL converts to the hardware itself, and the queue keeps our format.
+  device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  if (device_ == 0) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  audio_initialised_ = true;
+  buffer_samples_ = obtained.samples;
+  SDL_PauseAudioDevice(device_, 0);
+  return true;
+}
+
+std::string SdlSoundPlayer::DriverName() const {
+  const char* name = device_ != 0 ? SDL_GetCurrentAudioDriver() : nullptr;
+  return name ? name : "";
+}
+
+int SdlSoundPlayer::QueuedMilliseconds() const {
+  return device_ != 0 ? BytesToMs(SDL_GetQueuedAudioSize(device_)) : 0;
+}
+
+int SdlSoundPlayer::BufferMilliseconds() const {
+  return (buffer_samples_ * 1000 + kRate - 1) / kRate;
+}
+
+std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
+  // Every play, even of a missing file, cuts off a sound still playing in the background.
+  if (device_ != 0) SDL_ClearQueuedAudio(device_);
+  if (path.empty()) return {};
+  const std::string file = ResolveSoundPath(path);
+  Samples samples;
+  if (file.empty() || !LoadConverted(file, samples)) return {};
+  if (device_ != 0 && SDL_QueueAudio(device_, samples.data, samples.size) != 0) return {};
+  if (!background) WaitUntilHeard(samples.size);
+  return file;
+}
+
+// The device takes the queue one buffer at a time; the queue is empty once it has taken the
+// last piece, which then still has to be heard. The device starts a new sound within one
+// buffer, so a synchronous play lasts the sound's length plus at most one buffer. It never
+// lasts less than the sound: the dummy driver counts whole milliseconds per buffer and runs
+// a little fast, and without any device there is nothing to wait for but the clock.
+void SdlSoundPlayer::WaitUntilHeard(int soundBytes) const {
+  const auto end = std::chrono::steady_clock::now() +
+                   std::chrono::microseconds(soundBytes * 1000000LL / kBytesPerSecond);
+  const int soundMs = BytesToMsRoundedUp(soundBytes);
+  if (device_ != 0) {
+    // Most of the sound is slept through in one go; the end is found by polling the queue.
+    const int firstSleepMs = soundMs - 2 * BufferMilliseconds();
+    if (firstSleepMs > 0) SDL_Delay(static_cast<Uint32>(firstSleepMs));
+    while (SDL_GetQueuedAudioSize(device_) > 0) {
+      if (std::chrono::steady_clock::now() > end + kStallLimit) {
+        SDL_ClearQueuedAudio(device_);
+        return;
+      }
+      SDL_Delay(kPollMs);
+    }
+    const int bufferBytes = buffer_samples_ * kChannels * 2;
+    const int lastPieceBytes = bufferBytes > 0 ? soundBytes % bufferBytes : 0;
+    SDL_Delay(static_cast<Uint32>(
+        BytesToMsRoundedUp(lastPieceBytes == 0 ? bufferBytes : lastPieceBytes)));
+  }
+  std::this_thread::sleep_until(end);
+}
+
+}  // namespace kestrel::platform

@@ -1,0 +1,115 @@
+#include <sstream>
+
+#include "bank_test_files.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "runtime/journal.h"
+
+namespace kestrel::testing {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class BankWriterTest : public BankTest {
+ protected:
+  void SetUp() override {
+    BankTest::SetUp();
+    line = &ConnectReceiver();
+    ArgumentText = "05A";
+  }
+  void TearDown() override {
+    CloseJournal();
+    BankTest::TearDown();
+  }
+
+  // The commands written to the receiver, each without its CR.
+  std::vector<std::string> Commands() const {
+    std::vector<std::string> commands;
+    std::istringstream in(line->written);
+    for (std::string command; std::getline(in, command, '\r');) commands.push_back(command);
+    return commands;
+  }
+
+  fakes::FakeLine* line = nullptr;
+};
+
+std::string Blanks(int n) { return std::string(n, ' '); }
+
+// From the journal, what was played and sent, in order: each run of pauses as "n pauses",
+// each word played, each "MX" command by its first five characters.
+std::vector<std::string> PausesWordsAndChannels(const std::string& journal) {
+  std::vector<std::string> events;
+  int pauses = 0;
+  std::istringstream in(journal);
+  for (std::string entry; std::getline(in, entry);) {
+    if (entry.find("shdel") != std::string::npos) {
+      ++pauses;
+      continue;
+    }
+    if (pauses > 0) events.push_back(std::to_string(pauses) + " pauses");
+    pauses = 0;
+    if (entry.find("\tOUT\tMX") != std::string::npos) {
+      events.push_back(entry.substr(entry.find("MX"), 5));
+    } else if (entry.find("\tSOUND\t") != std::string::npos) {
+      const auto pathEnd = entry.find('\t', entry.find("wave"));
+      const auto wordStart = entry.rfind('\\', pathEnd) + 1;  // after the folder
+      events.push_back(entry.substr(wordStart, pathEnd - wordStart));
+    }
+  }
+  return events;
+}
+
+TEST_F(BankWriterTest, EachEntryBecomesOneMemoryChannel) {
+  WriteBank("bank05.dat", BankLines("bank05", "FM",
+                                    {{"145.5"},
+                                     {"1296", "a long label text"},
+                                     {".5", "x"},
+                                     {"7.03", "exactly12chr"}}));
+  WriteBankToReceiver();
+  EXPECT_EQ(line->written.substr(0, 47), "MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12) + "\r");
+  EXPECT_EQ(Commands(), (Words{"MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12),
+                               "MXA01 RF1296000000 ST012500 MD1 TMa long label",
+                               "MXA02 RF0000500000 ST012500 MD1 TMx" + Blanks(11),
+                               "MXA03 RF0007030000 ST012500 MD1 TMexactly12chr"}));
+  EXPECT_EQ(sound.Words(), (Words{"wait", "ok"}));
+}
+
+TEST_F(BankWriterTest, TenEntriesTakeChannels00To09WithFewerPausesEachTimeAndOneBeep) {
+  WriteBank("bank05.dat", BankLines("bank05", "FM", NumberedEntries(10)));
+  OpenJournal("journal.txt");
+  WriteBankToReceiver();
+  CloseJournal();
+
+  const auto events = PausesWordsAndChannels(ReadFile("journal.txt"));
+  EXPECT_EQ(events, (Words{"wait", "17 pauses", "MXA00", "5 pauses", "MXA01", "3 pauses", "MXA02",
+                           "1 pauses", "MXA03", "1 pauses", "MXA04", "1 pauses", "MXA05",
+                           "1 pauses", "MXA06", "1 pauses", "MXA07", "1 pauses", "MXA08",
+                           "1 pauses", "MXA09", "beep", "ok"}));
+}
+
+TEST_F(BankWriterTest, AModeLineOfNoReceiverModeSendsNoDigit) {
+  WriteBank("bank05.dat", BankLines("bank05", "CW ", {{"7.03"}}));
+  WriteBankToReceiver();
+  EXPECT_EQ(Commands(), Words{"MXA00 RF0007030000 ST012500 MD TM" + Blanks(12)});
+}
+
+TEST_F(BankWriterTest, AtMost91ChannelsAreWritten) {
+  WriteBank("bank05.dat", BankLines("bank05", "WFM", NumberedEntries(95)));
+  WriteBankToReceiver();
+  const auto commands = Commands();
+  ASSERT_EQ(commands.size(), 91u);
+  EXPECT_EQ(commands.back().substr(0, 18), "MXA90 RF0109000000");
+  EXPECT_NE(commands.back().find(" MD0 "), std::string::npos);
+  EXPECT_EQ(sound.Words(), (Words{"wait", "beep", "beep", "beep", "beep", "beep", "beep",
+                                  "beep", "beep", "ok"}));  // after lines 22, 44, ..., 176
+}
+
+TEST_F(BankWriterTest, AMissingBankSendsNothing) {
+  WriteBankToReceiver();
+  EXPECT_EQ(sound.Words(), Words{"bnf"});
+  EXPECT_EQ(line->written, "");
+}
+
+}  // namespace
+}  // namespace kestrel::testing
