@@ -1,0 +1,204 @@
+// The bank file loader and every bank operation over any bank files and any typed argument.
+// A load keeps every line up to the end marker (placing one when the file has none), a save
+// gives that table back on the next load, every bank the program writes ends with its end
+// marker and holds nothing after it, no file is written outside the working folder, and the
+// table is never read beyond its elements (AddressSanitizer guards the arrays).
+//
+// Input: one byte of settings (bits 0-2 pick the mode, bits 3-4 the operation to begin the
+// round with), the typed argument up to the first LF, the tuned frequency up to the next LF,
+// then the bank file; after a NUL byte, a second bank file, the source of a transfer.
+#include <cstddef>
+#include <cstdint>
+#include <filesystem>
+#include <map>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "app/app_state.h"
+#include "banks/bank_names.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls_state.h"
+#include "fakes/fake_serial.h"
+#include "fakes/fake_sound.h"
+#include "fuzz_support.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "runtime/platform/serial_device.h"
+#include "runtime/platform/sound_player.h"
+#include "speech/speech_state.h"
+
+namespace {
+
+using namespace kestrel;
+
+constexpr const char* kModes[] = {"FM", "AM", "WFM", "USB", "LSB", "CW ", "AUT", "CW"};
+constexpr void (*kOperations[])() = {PutFrequency, TransferBank, SortBankFile,
+                                     WriteBankToReceiver};
+constexpr std::size_t kMostChannels = 91;
+constexpr const char* kLoadedBank = "bankload.dat";
+
+struct Input {
+  std::uint8_t settings = 0;
+  std::string argument;
+  std::string frequency;
+  std::string bank;    // the bank the operations work on
+  std::string source;  // the bank a transfer copies
+};
+
+// Cuts the next field, up to the separator, off the front of rest.
+std::string TakeField(std::string_view& rest, char separator) {
+  const std::size_t end = rest.find(separator);
+  const std::string field(rest.substr(0, end));
+  rest.remove_prefix(end == std::string_view::npos ? rest.size() : end + 1);
+  return field;
+}
+
+// Keys give no line ends, so neither a typed argument nor a tuned frequency holds one.
+std::string WithoutCr(std::string text) {
+  std::erase(text, '\r');
+  return text;
+}
+
+Input ParseInput(const std::uint8_t* data, std::size_t size) {
+  Input input;
+  if (size == 0) return input;
+  input.settings = data[0];
+  std::string_view rest(reinterpret_cast<const char*>(data) + 1, size - 1);
+  input.argument = WithoutCr(TakeField(rest, '\n'));
+  input.frequency = WithoutCr(TakeField(rest, '\n'));
+  input.bank = TakeField(rest, '\0');
+  input.source = std::string(rest);
+  return input;
+}
+
+// A name the harness may write in the working folder: no folder part, no NUL, not too long.
+bool IsPlainName(const std::string& name) {
+  return name.size() < 200 && name.find_first_of(std::string("/\0", 2)) == std::string::npos;
+}
+
+// Writes the banks under every name the operations may read them from; returns what was
+// written, by name.
+std::map<std::string, std::string> WriteBanks(const Input& input) {
+  const std::string argument = Text(input.argument).str();
+  const bool fourCharacters = Length(argument) == 4;
+  const std::string source = fourCharacters ? Left(argument, 2) : "00";
+  const std::string target = fourCharacters ? Mid(argument, 3, 2) : Left(argument, 2);
+  std::map<std::string, std::string> files;
+  files[BankFileNameOf(source)] = input.source;
+  for (const std::string& key : {target, argument, Left(argument, 2)}) {
+    files[BankFileNameOf(key)] = input.bank;
+  }
+  files[kLoadedBank] = input.bank;
+  for (auto it = files.begin(); it != files.end();) {
+    if (!IsPlainName(it->first)) {
+      it = files.erase(it);
+      continue;
+    }
+    fuzz::WriteWholeFile(it->first, it->second);
+    ++it;
+  }
+  return files;
+}
+
+// A bank as the program writes it: lines with CR LF, its end marker the last line.
+void CheckSavedBank(const std::string& name, const std::string& bytes) {
+  FUZZ_CHECK(IsSafeBankFileName(name));
+  const std::string tail = std::string(EndMarker) + "\r\n";
+  FUZZ_CHECK(bytes.size() >= tail.size());
+  FUZZ_CHECK(bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0);
+  const std::vector<std::string> lines = fuzz::SplitLines(bytes, std::string::npos);
+  FUZZ_CHECK(lines.size() <= static_cast<std::size_t>(kListSize));
+  // The marker stands on a frequency line, the first frequency line that holds "9999".
+  const std::size_t marker = lines.size() - 1;
+  FUZZ_CHECK(marker >= 4 && marker % 2 == 0);
+  for (std::size_t i = 0; i < marker; ++i) {
+    FUZZ_CHECK(i < 4 || i % 2 == 1 || lines[i] != EndMarker);
+    FUZZ_CHECK(lines[i].size() <= kTextLimit);
+  }
+}
+
+// Nothing beside the working folder; in it, the banks written by the harness and banks the
+// program saved whole, and no temporary file left behind.
+void CheckFolder(const fuzz::ScratchFolder& folder, const std::map<std::string, std::string>& given) {
+  FUZZ_CHECK(folder.NothingBesideWork());
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    const std::string name = entry.path().filename().string();
+    const std::string bytes = fuzz::ReadWholeFile(name);
+    const auto found = given.find(name);
+    if (found != given.end() && found->second == bytes) continue;
+    CheckSavedBank(name, bytes);
+  }
+}
+
+// The table ends at its end marker, on the line after the last entry's label.
+void CheckTable() {
+  FUZZ_CHECK(ListLast >= -2 && ListLast + 2 < kListSize);
+  FUZZ_CHECK(ListLines[ListLast + 2] == EndMarker);
+  for (const Text& line : ListLines) FUZZ_CHECK(line.size() <= kTextLimit);
+}
+
+// Loads the bank, checks it holds the file's lines up to its end marker, saves it and loads
+// it again: the same table.
+void CheckLoadAndSave(const std::string& bytes) {
+  BankFileName = kLoadedBank;
+  FUZZ_CHECK(LoadBankFile() == 0);
+  CheckTable();
+  const std::vector<std::string> lines = fuzz::SplitLines(bytes);
+  for (int i = 0; i < ListLast + 2 && i < kListFileLines; ++i) {
+    const std::string expected = static_cast<std::size_t>(i) < lines.size() ? lines[i] : "";
+    FUZZ_CHECK(ListLines[i].str() == expected);
+  }
+  std::vector<std::string> loaded;
+  for (const Text& line : ListLines) loaded.push_back(line.str());
+  const int last = ListLast;
+  SaveBankFile();
+  CheckSavedBank(kLoadedBank, fuzz::ReadWholeFile(kLoadedBank));
+  FUZZ_CHECK(LoadBankFile() == 0);
+  FUZZ_CHECK(ListLast == last);
+  for (int i = 0; i < kListSize; ++i) FUZZ_CHECK(ListLines[i].str() == loaded[i]);
+}
+
+// Every command written is one memory write, at most one per channel.
+void CheckMemoryWrites(fakes::FakeLine& line) {
+  const std::vector<std::string> commands = fuzz::SplitLines(line.TakeWritten(), std::string::npos);
+  FUZZ_CHECK(commands.size() <= kMostChannels);
+  for (const std::string& command : commands) FUZZ_CHECK(command.rfind("MX", 0) == 0);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const Input input = ParseInput(data, size);
+  fuzz::ScratchFolder& folder = fuzz::FreshScratchFolder();
+  ResetProgramState();
+  fakes::FakeSerialPorts ports;
+  fakes::FakeSoundPlayer sound;
+  platform::InstallSerialPorts(&ports);
+  platform::InstallSoundPlayer(&sound);
+  fakes::FakeLine& line = ports.Add("COM1");
+  PortNumber = 1;
+  FUZZ_CHECK(OpenPort(1, 9600) == 1);
+  WaveFolder = SoundFolder = "wave\\";
+  ModeText = kModes[input.settings & 7];
+  StepText = "12.5";
+  FrequencyText = input.frequency;
+  ArgumentText = input.argument;
+
+  const std::map<std::string, std::string> given = WriteBanks(input);
+  CheckLoadAndSave(input.bank);
+  CheckFolder(folder, given);
+  const std::size_t first = (input.settings >> 3) & 3;
+  for (std::size_t n = 0; n < std::size(kOperations); ++n) {
+    kOperations[(first + n) % std::size(kOperations)]();
+    CheckTable();
+    CheckFolder(folder, given);
+    CheckMemoryWrites(line);
+  }
+  ResetProgramState();
+  platform::InstallSerialPorts(nullptr);
+  platform::InstallSoundPlayer(nullptr);
+  return 0;
+}
