@@ -1,7 +1,5 @@
 // The main line: the window, the configuration, the trace, the announcement, the receiver
 // brought into a known state, the event loop, and the shutdown in its fixed order.
-#include <cstdio>
-
 #include "app/app.h"
 #include "app/app_state.h"
 #include "banks/banks.h"
@@ -129,10 +127,10 @@ void ShutDown() {
 }
 
 int RunProgram() {
-  // Without its window the panel could take no key and would wait for events forever.
+  // Without its window the panel could take no key: it ends before it touches the receiver
+  // (the window system has said why) and says so in its exit code.
   if (OpenWindow(MainWindow, kWindowX, kWindowY, kWindowWidth, kWindowHeight, kWindowStyle,
                  nullptr, kCaption, HandleWindowEvent) == 0) {
-    std::fputs("kestrel: the window cannot be opened (is DISPLAY set?)\n", stderr);
     return 1;
   }
   VersionText = "4.0c";

@@ -2,6 +2,7 @@
 // formats its items into one line and draws it opaquely where the position stands.
 #pragma once
 
+#include <concepts>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -19,16 +20,22 @@ void SetFont(const std::string& face, int points, int weight);
 void NameWindow(WindowRecord& window);
 WindowRecord* NamedWindow();
 
-// One print item in its printed form.
+// One print item in its printed form: a text unchanged, a one-byte item as the character
+// of its code, any other integer as its value and one blank, a floating-point number with
+// two decimals and a blank in place of the sign when it is not negative.
 inline std::string PrintItem(const std::string& text) { return text; }
 inline std::string PrintItem(std::string_view text) { return std::string(text); }
 inline std::string PrintItem(const char* text) { return text; }
 inline std::string PrintItem(const Text& text) { return text.str(); }
-inline std::string PrintItem(char c) { return std::string(1, c); }
-inline std::string PrintItem(std::int32_t value) { return std::to_string(value) + " "; }
-inline std::string PrintItem(std::uint32_t value) { return std::to_string(value) + " "; }
-inline std::string PrintItem(std::int16_t value) { return std::to_string(value) + " "; }
-inline std::string PrintItem(std::int64_t value) { return std::to_string(value) + " "; }
+template <std::integral Number>
+  requires(!std::same_as<Number, bool>)
+std::string PrintItem(Number value) {
+  if constexpr (sizeof(Number) == 1) {
+    return std::string(1, static_cast<char>(value));
+  } else {
+    return std::to_string(value) + " ";
+  }
+}
 std::string PrintItem(double value);  // "% .2f"
 
 // Draws one formatted line: a trailing LF is dropped, then a trailing CR; nothing is drawn

@@ -54,4 +54,9 @@ inline constexpr const char* kScanningText = "      *** SCANNING ***  ";
 inline constexpr const char* kStoppedText = "      *** STOPPED ***  ";
 inline constexpr const char* kSearchModeText = "Search Mode Active";
 
+// The level bar ends in ">" and blanks that wipe a longer bar drawn before.
+inline constexpr const char* kLevelBarEnd = ">                 ";                  // ">" + 17
+inline constexpr const char* kLevelScanningText = ">                          ";    // ">" + 26
+inline constexpr int kListLabelClearBlanks = 39;  // wipes the list label line
+
 }  // namespace kestrel::screen

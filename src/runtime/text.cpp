@@ -69,7 +69,7 @@ double TextToNumber(std::string_view s) {
 std::string NumberToText(double value) {
   char buffer[400];
   if (value == std::trunc(value) && std::isfinite(value)) {
-    // The low 32 bits of the truncated value, as the original runtime printed it.
+    // Only the low 32 bits of the truncated value are printed, as for any "%d" item.
     const auto low = static_cast<std::int64_t>(std::fmod(value, 4294967296.0));
     std::snprintf(buffer, sizeof buffer, " %d", static_cast<std::int32_t>(static_cast<std::uint32_t>(low)));
   } else {

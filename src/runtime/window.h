@@ -35,6 +35,8 @@ void ProcessEvents(int wait);
 void DispatchEvent(WindowRecord& window, int message, int code, int data);
 void CloseWindow(WindowRecord& window);
 
+// Program start: no window has been opened, and the event variables are 0.
 void ResetWindowState();
+void ForgetOpenedWindow();
 
 }  // namespace kestrel

@@ -10,6 +10,7 @@ void ResetWindowState() {
   EventMessage = 0;
   EventCode = 0;
   EventData = 0;
+  ForgetOpenedWindow();
 }
 
 }  // namespace kestrel

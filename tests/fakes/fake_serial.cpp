@@ -23,7 +23,12 @@ class FakeDevice final : public platform::SerialDevice {
     return true;
   }
   int BytesWaiting() override {
-    return line_->vanished ? 0 : static_cast<int>(line_->incoming.size());
+    if (line_->vanished) return 0;
+    if (line_->incoming.empty() && !line_->arrivals.empty()) {
+      line_->incoming = line_->arrivals.front();
+      line_->arrivals.pop_front();
+    }
+    return static_cast<int>(line_->incoming.size());
   }
   int Read(char* buffer, int max) override {
     if (line_->vanished) return 0;
@@ -35,6 +40,7 @@ class FakeDevice final : public platform::SerialDevice {
   int Write(const char* buffer, int n) override {
     if (line_->vanished) return 0;
     line_->written.append(buffer, static_cast<std::size_t>(n));
+    if (line_->onWrite) line_->onWrite(*line_, std::string(buffer, static_cast<std::size_t>(n)));
     return n;
   }
   void Close() override {

@@ -1,6 +1,8 @@
 // A recording serial device: bytes written are kept, bytes to be read are scripted.
 #pragma once
 
+#include <deque>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -22,6 +24,12 @@ struct FakeLine {
   bool failGetSettings = false;
   bool failSetSettings = false;
   bool vanished = false;  // the device is gone: nothing waits, nothing is written
+  // The receiver's side, for tests that need answers in the middle of a sequence:
+  // onWrite sees every block written (after it is recorded) and may Feed an answer;
+  // each piece of `arrivals` reaches `incoming` when the program next asks how many bytes
+  // wait and none do ("" stands for a look that finds the line still silent).
+  std::function<void(FakeLine&, const std::string& block)> onWrite;
+  std::deque<std::string> arrivals;
 
   void Feed(const std::string& bytes) { incoming += bytes; }
   std::string TakeWritten();

@@ -153,8 +153,13 @@ class TermiosDevice final : public SerialDevice {
 
   void Close() override {
     if (fd_ < 0) return;
-    // Output still stuck after the wait (a jammed adapter) is discarded so close never hangs.
+    // Only output still stuck after the wait is discarded. Output that has left the driver
+    // may still be on its way (a pseudo-terminal's reader may not have taken it yet), and a
+    // flush would throw it away.
     if (!DrainOutput()) ::tcflush(fd_, TCOFLUSH);
+    // A terminal that someone else keeps open (a pseudo-terminal's master) would keep the
+    // exclusive flag after this close and refuse every later open but root's.
+    ::ioctl(fd_, TIOCNXCL);
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
@@ -172,11 +177,13 @@ class TermiosDevice final : public SerialDevice {
     return ::poll(&p, 1, ms) > 0 && (p.revents & POLLIN);
   }
 
-  // Gives the last commands about half a second to leave before the close discards them.
+  // Gives the last commands about half a second to leave the output queue; true when they
+  // have.
   bool DrainOutput() {
     for (int i = 0; i < 50; ++i) {
       int queued = 0;
-      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0 || queued <= 0) return true;
+      if (::ioctl(fd_, TIOCOUTQ, &queued) != 0) return false;
+      if (queued <= 0) return true;
       std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     return false;

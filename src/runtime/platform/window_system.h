@@ -17,6 +17,11 @@ struct FontSpec {
 // Event codes as the program's handler knows them.
 inline constexpr int kEventKeyDown = 256;
 inline constexpr int kEventKeyUp = 257;
+// Alt, F10 and keys pressed with Alt (without Ctrl) are system keys: they reach the handler
+// under their own codes, which it does not act on, so switching windows with Alt+Tab leaves
+// no key behind.
+inline constexpr int kEventSystemKeyDown = 260;
+inline constexpr int kEventSystemKeyUp = 261;
 inline constexpr int kEventTimer = 275;
 inline constexpr int kEventClose = 32770;
 

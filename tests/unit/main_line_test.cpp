@@ -19,6 +19,7 @@ class MainLineTest : public fakes::KestrelTest {
   void SetUp() override {
     KestrelTest::SetUp();
     window.Close();  // the program opens its own window
+    window.closeCount = 0;
     MainWindow.open = false;
   }
   // A configuration of five lines as the configuration program writes it.
@@ -107,14 +108,17 @@ TEST_F(MainLineTest, SpeechOffSilencesWordsButNotPauses) {
                                   "wave\\shdel", "FM", "wave\\shdel", "attoff"}));
 }
 
-TEST_F(MainLineTest, AShortConfigurationLeavesThePortClosedAndSpeechOff) {
+TEST_F(MainLineTest, AnEmptyConfigurationLeavesThePortClosedAndSpeechOff) {
   ports.Add("COM1");
-  WriteFile("KESTREL.CFG", "Com=COM1\r\n");
+  WriteFile("KESTREL.CFG", "");
   Run();
+  EXPECT_EQ(PortNumber, 0);
   EXPECT_EQ(VoiceEnabled, 0);
   EXPECT_EQ(DebugFlag, 0);
   EXPECT_EQ(BaudRate, 0);
+  EXPECT_TRUE(ports.OpenAttempts().empty());
   EXPECT_EQ(ports.Line("COM1").written, "");
+  EXPECT_EQ(sound.Paths().front(), "kestrel");
 }
 
 TEST_F(MainLineTest, AConfiguredPortWithNothingBehindItRunsAndCloses) {
@@ -125,9 +129,6 @@ TEST_F(MainLineTest, AConfiguredPortWithNothingBehindItRunsAndCloses) {
 }
 
 TEST_F(MainLineTest, ClosingDuringASearchKeepsItsFinds) {
-  ports.Add("COM1");
-  Configure("COM1", "1", "0");
-  window.QueueBatch({{platform::kEventClose, 0, 0}});
   // The search list as the search left it, with one find.
   SearchActive = 1;
   ListLines[0] = "Srchbank";

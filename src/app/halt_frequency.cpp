@@ -1,0 +1,118 @@
+// Where a search halted and where the receiver's memory scan stopped: the frequency field of
+// a reply ("RF" and ten digits in Hz) turned into the MHz text that is shown and recorded.
+#include <algorithm>
+#include <string>
+#include <string_view>
+
+#include "app/app_state.h"
+#include "app/polling_steps.h"
+#include "banks/search.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+#include "speech/speech.h"
+#include "speech/speech_state.h"
+
+namespace kestrel::polling {
+namespace {
+
+// A receiver that keeps answering "RX" without a frequency must not keep the keys waiting:
+// after this many answers the halt is given up and the poll goes back to serving keys.
+constexpr int kFrequencyQuestionLimit = 5;
+// Level polls that must see the memory scan running before it is reported again.
+constexpr int kStopHoldoffPolls = 7;
+// A level report this short carries a channel but no frequency yet: nudge the scan on.
+constexpr int kShortestScanStopReply = 20;
+
+int unanswered_questions = 0;  // answers to "RX" without a frequency since the halt
+
+// The frequency field after "RF": the digits up to the first character that is not one, so
+// a blank, CR or LF behind the ten digits never becomes part of the frequency. "" when the
+// reply has no "RF".
+std::string FrequencyDigits() {
+  const int at = Find(ReplyText.str(), kReplyFrequency);
+  if (at == 0) return "";
+  const std::string field = Mid(ReplyText.str(), at + 2, kReplyFrequencyDigits);
+  const auto end = std::find_if_not(field.begin(), field.end(),
+                                    [](char c) { return c >= '0' && c <= '9'; });
+  return std::string(field.begin(), end);
+}
+
+// Ten digits in Hz read as MHz: "0145500000" gives "0145.500000".
+std::string WithMegahertzPoint(std::string_view digits) {
+  return Left(digits, 4) + "." + Mid(digits, 5);
+}
+
+void StripLeadingZeros(Text& text) {
+  while (Left(text.str(), 1) == "0") text = Mid(text.str(), 2);
+}
+
+void StripTrailingZeros(Text& text) {
+  while (Right(text.str(), 1) == "0") text = Left(text.str(), Length(text.str()) - 1);
+}
+
+// A halt whose frequency never came is not recorded. SearchActive stays "halted", so the
+// next level polls do not ask again for the same halt; the search goes on as after any
+// halt (continue mode resumes it, and a running receiver is reported as searching).
+void CountUnansweredQuestion() {
+  ++unanswered_questions;
+  PollState = unanswered_questions >= kFrequencyQuestionLimit ? kServeKeys : kAskFrequency;
+}
+
+}  // namespace
+
+void BeginHaltedSearchQuestion() {
+  unanswered_questions = 0;
+  PollState = kAskFrequency;
+}
+
+void AskHaltedSearchFrequency() {
+  CommandText = kCommandReport;
+  SendCommand();
+  PollState = kReadFrequency;
+}
+
+// Only a whole ten-digit field is a frequency: a reply cut short would otherwise put a
+// wrong frequency into the search list.
+void TakeHaltedSearchFrequency() {
+  ReadReply();
+  const std::string digits = FrequencyDigits();
+  if (Length(digits) < kReplyFrequencyDigits) {
+    CountUnansweredQuestion();
+    return;
+  }
+  SpokenText = digits;
+  FrequencyText = WithMegahertzPoint(digits);
+  StripLeadingZeros(FrequencyText);
+  StripTrailingZeros(FrequencyText);
+  ShowFrequency();
+  RecordSearchHit();
+  PollState = kServeKeys;
+}
+
+// Nothing is read here: ReplyText is still the level reply on which the stop was seen.
+void TakeStoppedScanFrequency() {
+  PollState = kServeKeys;
+  if (Find(ReplyText.str(), kReplyFrequency) == 0) {
+    StopHoldoff = kStopHoldoffPolls;
+    return;
+  }
+  if (Length(ReplyText.str()) < kShortestScanStopReply) {
+    SendResumeByte();
+    ReplyText = "";
+    MemoryScanState = kMemoryScanStarted;  // its next report is spoken again
+    return;
+  }
+  FrequencyText = WithMegahertzPoint(FrequencyDigits());
+  StripLeadingZeros(FrequencyText);
+  SpokenText = FrequencyText;
+  ShowFrequency();
+  // "stop" only for a stop that follows a reported run, not for a flicker within the hold-off.
+  if (ScanVoice == 1 && StopHoldoff == 0) SayWord("stop");
+  StopHoldoff = kStopHoldoffPolls;
+}
+
+}  // namespace kestrel::polling

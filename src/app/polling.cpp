@@ -1,0 +1,126 @@
+// The window's event handler: keys into KeyQueue, the close request, and on every timer
+// tick one step of the polling machine that alternates between serving queued keys and
+// asking the receiver for its signal level.
+#include <algorithm>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "app/polling_steps.h"
+#include "commands/commands.h"
+#include "commands/commands_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+#include "runtime/window.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kNoKey = 999;         // KeyCode while no key is down
+constexpr int kCellsPerLevel = 12;  // level units per bar cell
+
+// Every press adds its code and a 0; the 0 makes the command entry read the receiver's
+// answer one tick later. A press that finds no room for both is dropped, but the key still
+// counts as held, so its auto-repeat cannot slip in once the queue has drained a little.
+void QueueKey() {
+  if (KeyHeld == 1) return;  // auto-repeat, or a second key while one is down
+  KeyHeld = 1;
+  if (KeyQueueCount < 0 || KeyQueueCount > kKeyQueueSize - 2) return;
+  KeyQueue[KeyQueueCount] = EventCode;
+  KeyQueue[KeyQueueCount + 1] = 0;
+  KeyQueueCount += 2;
+}
+
+void ReleaseKey() {
+  KeyHeld = 0;
+  KeyCode = kNoKey;
+}
+
+bool ReplyStartsWith(const char* keyword) { return Left(ReplyText.str(), 2) == keyword; }
+
+// The level bar at the top of the panel, from a level reply ("LM 087", "LM%012" while the
+// squelch is closed, or the unasked "LC" report). A reply of another kind takes no new
+// level, so the one before is divided again.
+void ShowLevel() {
+  using namespace screen;
+  CommandText = "";
+  SetColour(kGreen);
+  MoveTo(kLevelBar.x, kLevelBar.y);
+  ReceiverScanning = Mid(ReplyText.str(), 3, 1) == kReplyScanningFlag ? 1 : 0;
+  if (ReplyStartsWith(kReplyLevel) || ReplyStartsWith(kReplyLevelReport)) {
+    SignalLevel = StoreInteger(TextToNumber(Mid(ReplyText.str(), 4, 3)));
+  }
+  if (ReplyStartsWith(kReplyLevelReport)) SignalLevel += kLevelReportOffset;
+  SignalLevel /= kCellsPerLevel;
+  SetFont(kFace, kNormalPoints, kBold);
+  if (ReceiverScanning == 1) {
+    SignalLevel = 0;
+    Print(kLevelScanningText);
+  } else {
+    Print(Left(LevelBarText.str(), SignalLevel) + kLevelBarEnd);  // at most its 18 cells
+  }
+  SetColour(kBlack);
+}
+
+void ServeKeys() {
+  if (KeyQueueCount != 0) {
+    HandleKey();
+  } else {
+    PollState = polling::kAskLevel;
+  }
+}
+
+void AskLevel() {
+  CommandText = kCommandLevel;
+  SendCommand();
+  PollState = polling::kReadLevel;
+}
+
+// An empty read leaves the bar alone; the supervision then goes by the last scanning flag.
+void ReadLevel() {
+  ReadReply();
+  if (!ReplyText.empty()) ShowLevel();
+  polling::SuperviseScans();
+}
+
+void StepPoll() {
+  switch (PollState) {
+    case polling::kServeKeys: ServeKeys(); break;
+    case polling::kAskLevel: AskLevel(); break;
+    case polling::kReadLevel: ReadLevel(); break;
+    case polling::kAskFrequency: polling::AskHaltedSearchFrequency(); break;
+    case polling::kReadFrequency: polling::TakeHaltedSearchFrequency(); break;
+    case polling::kWaitForScanStop: PollState = polling::kShowScanFrequency; break;
+    case polling::kShowScanFrequency: polling::TakeStoppedScanFrequency(); break;
+    default: PollState = polling::kServeKeys; break;
+  }
+}
+
+}  // namespace
+
+void HandleWindowEvent() {
+  // The close request only ends the main loop; the tests below match nothing else for it.
+  if (EventMessage == platform::kEventClose) RunFlag = 0;
+  if (EventMessage == platform::kEventKeyUp) {
+    ReleaseKey();
+    return;
+  }
+  if (EventMessage == platform::kEventKeyDown) {
+    QueueKey();
+    return;
+  }
+  if (EventMessage == platform::kEventTimer) StepPoll();
+}
+
+void SpeakSignalLevel() {
+  constexpr int kHighestDigit = 9;
+  SayWord("s");
+  SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
+  if (SignalLevel > kHighestDigit) SayWord("plus");
+}
+
+}  // namespace kestrel

@@ -1,0 +1,137 @@
+// Enter (and "Q") executes the pending command: its argument is checked, the work done,
+// the result said, and the pending command cleared.
+#include "app/app_state.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/commands_state.h"
+#include "commands/pending_commands.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "runtime/files.h"
+#include "runtime/text.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+void TuneTypedFrequencyOrEndScan() {
+  ResumeCountdown = 0;
+  FrequencyEntryFresh = 1;
+  if (MemoryScanState > 0 || ListState > 1) {
+    command_parts::EndRunningScan();
+    return;
+  }
+  ApplyTypedFrequency();
+  command_parts::Pause();
+  SetStep();
+  SayWord(QuitRequested == 1 ? "quit" : "ok");
+}
+
+// "start", "end" and "incr": with nothing typed the value is read out, otherwise the new
+// value is shown.
+void FinishLimitEntry(const Text& value) {
+  if (LimitEntryFresh == 1) {
+    SpokenText = value;
+    SpeakFrequency();
+  } else {
+    ShowSearchSettings();
+    SayWord("ok");
+  }
+  PendingCommand = kNothingPending;
+  LimitEntryFresh = 0;
+}
+
+// The bank commands work on ListLines and BankFileName, which hold the search list while a
+// search runs; they are refused then so that no find is lost.
+bool RefusedDuringSearch() { return SearchActive > 0; }
+
+// "transfer", "put", "sort" and "bank" take a two- or four-character argument.
+void RunBankOperation(void (*operation)()) {
+  const int length = Length(ArgumentText);
+  if ((length != 2 && length != 4) || RefusedDuringSearch()) {
+    SayWord("inv");
+  } else {
+    operation();
+  }
+  PendingCommand = kNothingPending;
+  LimitEntryFresh = 0;
+}
+
+void RunWriteToReceiver() {
+  if (Length(ArgumentText) != 3 || RefusedDuringSearch()) {
+    SayWord("inv");
+  } else {
+    WriteBankToReceiver();
+  }
+  PendingCommand = kNothingPending;
+}
+
+void DeleteBankFile() {
+  if (Length(ArgumentText) != 2) {
+    SayWord("inv");
+  } else {
+    DeleteFile("bank" + ArgumentText + ".dat");
+    SayWord("ok");  // also when there was no such file
+  }
+  PendingCommand = kNothingPending;
+}
+
+// The entry under the browse position exists: a list is browsed and holds entries.
+bool BrowsedEntryExists() {
+  return ListState == 1 && ListIndex >= 4 && ListIndex + 1 < kListSize &&
+         ListLines[4] != EndMarker && ListLines[ListIndex] != EndMarker;
+}
+
+void KillBrowsedEntry() {
+  if (BrowsedEntryExists()) {
+    KillListEntry();
+    SayWord("ok");
+  } else {
+    SayWord("inv");
+  }
+  PendingCommand = kNothingPending;
+}
+
+}  // namespace
+
+namespace command_parts {
+
+void Pause() { PlayFixedWord("shdel"); }
+
+}  // namespace command_parts
+
+void ExecutePendingCommand() {
+  switch (static_cast<PendingValue>(PendingCommand)) {
+    case kNothingPending: TuneTypedFrequencyOrEndScan(); break;
+    case kPendingStart: FinishLimitEntry(SearchStartText); break;
+    case kPendingEnd: FinishLimitEntry(SearchEndText); break;
+    case kPendingIncr:
+      SetStep();
+      FinishLimitEntry(StepText);
+      break;
+    case kPendingTransfer: RunBankOperation(TransferBank); break;
+    case kPendingPut: RunBankOperation(PutFrequency); break;
+    case kPendingSort: RunBankOperation(SortBankFile); break;
+    case kPendingBank: RunBankOperation(SelectBank); break;
+    case kPendingRadbank: command_parts::StartMemoryScan(); break;
+    case kPendingWrite: RunWriteToReceiver(); break;
+    case kPendingDelete: DeleteBankFile(); break;
+    case kPendingKill: KillBrowsedEntry(); break;
+    case kPendingTest: PendingCommand = kNothingPending; break;  // sent by the entry itself
+  }
+}
+
+void ApplyTypedFrequency() {
+  if (PendingCommand != kNothingPending || FrequencyText.empty()) return;
+  command_parts::Pause();
+  SpokenText = FrequencyText;
+  TuneVfoA();
+  MemoryScanState = 0;
+  ListState = 0;
+  SearchActive = 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,29 @@
+// The key codes that the command entry tells apart: the platform's virtual-key codes of
+// the key-down event. Letters arrive as their upper-case codes whatever the shift state.
+#pragma once
+
+namespace kestrel::keys {
+
+inline constexpr int kReplyMarker = 0;  // queue entry after every key: read the reply
+inline constexpr int kEnter = 13;
+inline constexpr int kSpace = 32;
+inline constexpr int kPageUp = 33;
+inline constexpr int kPageDown = 34;
+inline constexpr int kLeft = 37;
+inline constexpr int kUp = 38;
+inline constexpr int kRight = 39;
+inline constexpr int kDown = 40;
+inline constexpr int kPoint = 46;  // the decimal point (the Delete key gives it too)
+inline constexpr int kDigit0 = 48;
+inline constexpr int kDigit9 = 57;
+inline constexpr int kF1 = 112;
+inline constexpr int kF7 = 118;
+inline constexpr int kFullStop = 190;  // the main keyboard's full stop, taken as the point
+
+// A letter key's code is the code of its upper-case character: Letter('W') is 87.
+constexpr int Letter(char upper) { return upper; }
+
+inline constexpr int kFirstBankLetter = Letter('A');
+inline constexpr int kLastBankLetter = Letter('J');
+
+}  // namespace kestrel::keys

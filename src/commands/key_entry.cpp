@@ -1,0 +1,233 @@
+// HandleKey takes one entry of the key queue per timer tick and tests it, in a fixed order,
+// against the pending command and the command keys; EnterDigit collects typed digits.
+#include "app/app_state.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "banks/search.h"
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/commands_state.h"
+#include "commands/key_codes.h"
+#include "commands/pending_commands.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kRawReplyMax = 255;    // the raw test reads whatever came, up to this many bytes
+constexpr int kRawLineBlanks = 22;   // cover the rest of a longer earlier test line
+constexpr const char* kSearchListFile = "bank00.dat";
+
+void TakeFirstQueueEntry() {
+  KeyCode = KeyQueue[0];
+  for (int i = 1; i < KeyQueueCount && i < kKeyQueueSize; ++i) KeyQueue[i - 1] = KeyQueue[i];
+  --KeyQueueCount;
+}
+
+bool IsDigitOrPoint(int code) {
+  return code == keys::kPoint || (code >= keys::kDigit0 && code <= keys::kDigit9);
+}
+
+// The trace line of the key. Space also lets a halted scan or search go on at once.
+void TraceKey(bool& spaceMark) {
+  if (KeyCode == keys::kEnter) {
+    LogLine = "**C/R";
+  } else if (KeyCode == keys::kSpace) {
+    LogLine = "**SPC";
+    SendResumeByte();
+    spaceMark = true;
+  } else {
+    LogLine = "**" + CharOf(KeyCode);
+  }
+  WriteTraceLine();
+}
+
+// Enter after "test": the typed text goes out as it is and whatever came back is shown.
+void SendRawCommand() {
+  PendingCommand = kNothingPending;
+  if (ArgumentText.empty()) return;
+  CommandText = ArgumentText;
+  SendCommand();
+  LogLine = "TX=" + ArgumentText + " RX=";
+  command_parts::Pause();
+  char buffer[kRawReplyMax];
+  BytesWaiting = ReadPort(PortNumber, buffer, kRawReplyMax);
+  ReplyText.AssignRaw(std::string_view(buffer, static_cast<std::size_t>(BytesWaiting)));
+  LogLine = LogLine + ReplyText;
+  MoveTo(screen::kRawTestLine.x, screen::kRawTestLine.y);
+  SetFont(screen::kFaceSmall, screen::kSmallPoints, screen::kBold);
+  SetColour(screen::kBlack);
+  Print(LogLine, Spaces(kRawLineBlanks));
+}
+
+// During "write" every key that gets this far is the receiver's bank letter.
+void TakeWriteBankLetter() {
+  if (Length(ArgumentText) != 2) {
+    SayWord("inv");
+    PendingCommand = kNothingPending;
+    return;
+  }
+  ArgumentText = ArgumentText + CharOf(KeyCode);
+  SayWord(CharOf(KeyCode));
+  CommandText = std::string(kCommandMemoryErase) + Mid(ArgumentText, 3, 1) + kMemoryEraseAll;
+  SendCommand();
+}
+
+// During "radbank" a letter A to J is the bank; any other key refuses the command.
+void TakeRadbankLetter() {
+  if (KeyCode >= keys::kFirstBankLetter && KeyCode <= keys::kLastBankLetter) {
+    SayWord(CharOf(KeyCode));
+    ArgumentText = CharOf(KeyCode);
+    return;
+  }
+  SayWord("inv");
+  PendingCommand = kNothingPending;
+}
+
+// A quit while a search runs ends the program without closing the search: its finds are
+// written to the search list file first.
+void SaveSearchListBeforeQuit() {
+  if (SearchActive <= 0) return;
+  BankFileName = kSearchListFile;
+  SaveBankFile();
+}
+
+void QuitAfterPendingCommand() {
+  QuitRequested = 1;
+  RunFlag = 0;
+  SaveSearchListBeforeQuit();
+  ExecutePendingCommand();
+}
+
+void ExecuteOnEnter() {
+  EndSearch();
+  ExecutePendingCommand();
+}
+
+// The steps from the pending-command keys on. True when the call of HandleKey ends.
+bool ActOnPendingAndEarlyKeys() {
+  if (PendingCommand == kPendingWrite && KeyCode != keys::kEnter) {
+    TakeWriteBankLetter();
+    return true;
+  }
+  if (command_parts::ActOnEarlyKey()) return true;
+  if (KeyCode == keys::kEnter) {
+    ExecuteOnEnter();
+    return true;
+  }
+  if (PendingCommand == kPendingRadbank) {
+    TakeRadbankLetter();
+    return true;
+  }
+  return false;
+}
+
+// The command keys, with the rule that ends a freshly started memory scan between the
+// two groups. A Space never ends it: it is what lets a halted scan go on.
+void ActOnCommandKeys(bool spaceMark) {
+  if (PendingCommand == kPendingStart || PendingCommand == kPendingEnd ||
+      PendingCommand == kPendingIncr) {
+    PendingCommand = kNothingPending;  // any other key cancels a limit or step entry silently
+  }
+  if (command_parts::ActOnKeyBeforeScanEnd()) return;
+  if (MemoryScanState == 1 && !spaceMark) {
+    SayWord("exitscan");
+    MemoryScanState = 0;
+  }
+  command_parts::ActOnKeyAfterScanEnd();
+}
+
+}  // namespace
+
+void HandleKey() {
+  if (KeyQueueCount <= 0) return;
+  TakeFirstQueueEntry();
+  if (KeyCode == keys::kReplyMarker) {
+    ReadReply();
+    return;
+  }
+  MoveTo(screen::kKeyLine.x, screen::kKeyLine.y);
+  SetFont(screen::kFace, screen::kLargePoints, screen::kBold);
+  if (KeyCode == keys::kFullStop) KeyCode = keys::kPoint;
+  bool spaceMark = false;
+  TraceKey(spaceMark);
+  if (LinkState == -1) {
+    SayWord("rnc");  // the receiver never answered: nothing can be done, the program ends
+    LinkState = 0;
+    RunFlag = 0;
+    return;
+  }
+  if (KeyCode == keys::Letter('X') && PendingCommand != kPendingTest && DebugFlag == 1) {
+    SayWord("test");
+    ArgumentText = "";
+    PendingCommand = kPendingTest;
+    return;
+  }
+  if (PendingCommand == kPendingTest) {
+    if (KeyCode == keys::kEnter) {
+      SendRawCommand();
+    } else {
+      ArgumentText = ArgumentText + CharOf(KeyCode);
+    }
+    return;
+  }
+  if (KeyCode == keys::Letter('Q')) {
+    QuitAfterPendingCommand();
+    return;
+  }
+  if (IsDigitOrPoint(KeyCode)) {
+    EnterDigit();
+    return;
+  }
+  if (ActOnPendingAndEarlyKeys()) return;
+  ActOnCommandKeys(spaceMark);
+}
+
+void EnterDigit() {
+  if (ListState > 1) return;  // a list scan runs: digits mean nothing now
+  const std::string typed = KeyCode == keys::kPoint ? "." : CharOf(KeyCode);
+  SayWord(KeyCode == keys::kPoint ? "point" : typed);
+  auto appendFresh = [&typed](Text& value, int& fresh) {
+    if (fresh == 1) {
+      value = "";
+      fresh = 0;
+    }
+    value = value + typed;
+  };
+  switch (static_cast<PendingValue>(PendingCommand)) {
+    case kNothingPending: appendFresh(FrequencyText, FrequencyEntryFresh); break;
+    case kPendingStart: appendFresh(SearchStartText, LimitEntryFresh); break;
+    case kPendingEnd: appendFresh(SearchEndText, LimitEntryFresh); break;
+    case kPendingIncr: appendFresh(StepText, LimitEntryFresh); break;
+    case kPendingWrite:
+      if (Length(ArgumentText) > 1) {
+        SayWord("inv");
+        PendingCommand = kNothingPending;
+        break;
+      }
+      ArgumentText = ArgumentText + typed;
+      if (Length(ArgumentText) == 2) SayWord("torb");
+      break;
+    case kPendingTransfer:
+    case kPendingPut:
+    case kPendingSort:
+    case kPendingBank:
+    case kPendingDelete:
+    case kPendingKill:
+      ArgumentText = ArgumentText + typed;
+      break;
+    case kPendingRadbank:
+    case kPendingTest:
+      break;  // the echo alone is heard
+  }
+}
+
+}  // namespace kestrel

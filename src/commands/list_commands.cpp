@@ -1,0 +1,147 @@
+// The loaded list: selecting a bank file, browsing it entry by entry, starting the list
+// scan that the poller runs, and removing the browsed entry.
+#include "app/app_state.h"
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/commands_state.h"
+#include "commands/key_codes.h"
+#include "commands/pending_commands.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFirstEntry = 4;       // line of the first entry's frequency
+constexpr int kModeLine = 1;
+constexpr int kStepLine = 2;
+constexpr int kEntryLabelBlanks = 39;
+
+bool ListIsEmpty() { return ListLines[kFirstEntry] == EndMarker; }
+
+// Line of the end marker at or after `from`; kListSize when the table holds none.
+int EndMarkerLine(int from) {
+  for (int i = from; i < kListSize; i += 2) {
+    if (ListLines[i] == EndMarker) return i;
+  }
+  return kListSize;
+}
+
+void TuneListEntry() {
+  FrequencyText = ListLines[ListIndex];
+  SpokenText = FrequencyText;
+  TuneVfoA();
+}
+
+// Tunes the first entry and takes the list's mode and step.
+void TuneFirstEntryWithModeAndStep() {
+  ListIndex = kFirstEntry;
+  TuneListEntry();
+  command_parts::Pause();
+  ModeText = ListLines[kModeLine];
+  ApplyMode();
+  command_parts::Pause();
+  StepText = ListLines[kStepLine];
+  SetStep();
+}
+
+void PrintEntryLabel(const std::string& text) {
+  MoveTo(screen::kListLabelBrowse.x, screen::kListLabelBrowse.y);
+  SetFont(screen::kFace, screen::kNormalPoints, screen::kBold);
+  SetColour(screen::kGreen);
+  Print(text);
+}
+
+}  // namespace
+
+namespace command_parts {
+
+void StartListScan() {
+  if (ListIsEmpty()) {
+    // A list without entries has nothing to step through (and the end marker is no
+    // frequency): the scan is refused and the list let go.
+    SayWord("inv");
+    ListState = 0;
+    return;
+  }
+  ListState = 2;
+  TuneFirstEntryWithModeAndStep();
+}
+
+void BrowseList() {
+  if (ListIsEmpty()) {
+    SayWord("inv");
+    ListState = 0;
+    return;
+  }
+  PrintEntryLabel(Spaces(kEntryLabelBlanks));
+  ListIndex += KeyCode == keys::kUp ? 2 : -2;
+  if (ListIndex == kFirstEntry - 2) ListIndex = ListLast;  // down from the first: the last
+  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) ListIndex = kFirstEntry;
+  if (ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntry;  // up from the last
+  TuneListEntry();
+  PrintEntryLabel(ListLines[ListIndex + 1]);
+  if (ListIndex == kFirstEntry) SayWord("beep");  // the first entry is marked by a beep
+}
+
+}  // namespace command_parts
+
+void SelectBank() {
+  BankFileName = "bank" + ArgumentText + ".dat";
+  command_parts::Pause();
+  CommandText = std::string(kCommandMemoryErase) + "A" + kMemoryEraseAll;
+  SendCommand();
+  if (LoadBankFile() != 0) {  // "bnf" has been said
+    ListState = 0;
+    MemoryScanState = 0;
+    SearchActive = 0;
+    return;
+  }
+  if (ListIsEmpty()) {
+    // A bank without entries has nothing to tune or browse.
+    SayWord("inv");
+    ListState = 0;
+    MemoryScanState = 0;
+    SearchActive = 0;
+    return;
+  }
+  PendingCommand = kNothingPending;
+  ListState = 1;
+  command_parts::Pause();
+  TuneFirstEntryWithModeAndStep();
+  SayWord("sel");
+}
+
+void KillListEntry() {
+  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) return;
+  if (ListLines[ListIndex] == EndMarker) return;  // no entry stands there
+  // Every later entry moves up by one, the end marker with them, wherever it stands.
+  for (int i = ListIndex; i + 3 < kListSize; i += 2) {
+    ListLines[i] = ListLines[i + 2];
+    ListLines[i + 1] = ListLines[i + 3];
+    if (ListLines[i] == EndMarker) break;
+  }
+  const int endLine = EndMarkerLine(kFirstEntry);
+  if (endLine < kListSize) ListLast = endLine - 2;
+  if (ListIsEmpty()) {
+    // The only entry went: the empty bank is kept, there is nothing left to browse.
+    ListIndex = ListLast;
+    SaveBankFile();
+    ListState = 0;
+    return;
+  }
+  if (ListLines[ListIndex] == EndMarker) ListIndex = ListLast;  // the last entry went
+  TuneListEntry();
+  SaveBankFile();
+}
+
+}  // namespace kestrel

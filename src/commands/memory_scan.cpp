@@ -1,0 +1,148 @@
+// The receiver's own memory scan of one bank: starting it ("radbank"), passing over the
+// channel it stopped on ("pass") and ending it with the passed channels given back.
+#include "app/app_state.h"
+#include "commands/commands.h"
+#include "commands/commands_internal.h"
+#include "commands/commands_state.h"
+#include "commands/pending_commands.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+#include "speech/speech.h"
+#include "speech/speech_state.h"
+
+namespace kestrel::command_parts {
+namespace {
+
+constexpr int kMemoryListReadings = 3;  // the bank's listing comes in pieces
+constexpr int kFrequencyReading = 2;    // the piece whose "RF" is the scan's first channel
+constexpr int kReplyFrequencyDigits = 10;
+constexpr int kModeFieldBlanks = 6;
+constexpr const char* kChannelReplyKeyword = "MX";  // the answer to "MR": "MX" + channel
+
+// The mode digit of a receiver reply, as shown.
+constexpr const char* kModeOfDigit[] = {"WFM", "FM", "AM", "USB", "LSB", "CW"};
+
+// The frequency after "RF" in Hz, ten digits, shown in MHz: 0145500000 gives 145.500000.
+// It ends at the first character that is not a digit (a CR or blank may follow early).
+void TakeReplyFrequency(int rfAt) {
+  const std::string field = Mid(ReplyText, rfAt + 2, kReplyFrequencyDigits);
+  std::string digits;
+  for (char c : field) {
+    if (c < '0' || c > '9') break;
+    digits += c;
+  }
+  if (digits.empty()) return;  // no frequency came: the shown one stays
+  std::string mhz = Left(digits, 4) + "." + Mid(digits, 5);
+  while (Left(mhz, 1) == "0") mhz = Mid(mhz, 2);
+  FrequencyText = mhz;
+  ShowFrequency();
+}
+
+void TakeReplyMode(int mdAt, bool& modeSpoken) {
+  const std::string digit = Mid(ReplyText, mdAt + 2, 1);
+  if (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '5') {
+    ModeText = kModeOfDigit[digit[0] - '0'];
+  }
+  MoveTo(screen::kModeField.x, screen::kModeField.y);
+  SetFont(screen::kFace, screen::kLargePoints, screen::kBold);
+  Print(ModeText, Spaces(kModeFieldBlanks));
+  if (!modeSpoken) SayWord(ModeText);
+  modeSpoken = true;
+}
+
+void ReadMemoryListing() {
+  bool modeSpoken = false;
+  for (int reading = 1; reading <= kMemoryListReadings; ++reading) {
+    Pause();
+    ReadReply();
+    const int rfAt = Find(ReplyText, "RF");
+    if (rfAt > 0 && reading == kFrequencyReading) TakeReplyFrequency(rfAt);
+    const int mdAt = Find(ReplyText, "MD");
+    if (mdAt > 0) TakeReplyMode(mdAt, modeSpoken);
+  }
+}
+
+void SendScanOfBank() {
+  Pause();
+  CommandText = kCommandMemoryScan + ArgumentText;
+  LastScanBank = ArgumentText;
+  SendCommand();
+  // The second "MS" follows a pause from the voice folder: none at all with speech off.
+  SayWord("shdel");
+  CommandText = Left(CommandText, Length(CommandText) - 1);  // the same line again
+  SendCommand();
+}
+
+}  // namespace
+
+void StartMemoryScan() {
+  StopHoldoff = 0;
+  if (Length(ArgumentText) > 1) {
+    SayWord("inv");  // "radbank" stays pending: a bank letter typed next replaces this
+    return;
+  }
+  CommandText = kCommandLevelReportsOn;
+  SendCommand();
+  Pause();
+  CommandText = kCommandMemoryList + ArgumentText;
+  SendCommand();
+  ReadMemoryListing();
+  SendScanOfBank();
+  PendingCommand = kNothingPending;
+  MemoryScanState = 1;  // the poller follows the scan from here
+  if (ScanVoice == 0) SayWord("scan");
+}
+
+void PassMemoryChannel() {
+  SayWord("pass");
+  if (PassCount >= kPassListSize) {
+    SayWord("inv");  // no slot left to remember the channel by: nothing is sent
+    return;
+  }
+  CommandText = kCommandMemoryRead;
+  SendCommand();
+  Pause();
+  ReadReply();
+  const int mxAt = Find(ReplyText, kChannelReplyKeyword);
+  if (mxAt == 0) {
+    SayWord("inv");
+    return;
+  }
+  PassList[PassCount] = Mid(ReplyText, mxAt + 2, 3);
+  ++PassCount;
+  Pause();
+  CommandText = kCommandPassOn;
+  SendCommand();
+  Pause();
+  CommandText = kCommandMemoryScan;  // lets the scan go on
+  SendCommand();
+}
+
+void EndRunningScan() {
+  SayWord("exitscan");
+  MemoryScanState = 0;
+  ListState = 0;
+  // The channels passed during the scan are given back to the receiver's scan.
+  for (int slot = 1; slot < PassCount && slot < kPassListSize; ++slot) {
+    CommandText = kCommandMemoryRead + PassList[slot];
+    SendCommand();
+    Pause();
+    CommandText = kCommandPassOff;
+    SendCommand();
+    Pause();
+  }
+  if (PassCount > 1) PassCount = 1;
+  PendingCommand = kNothingPending;
+  ApplyTypedFrequency();
+  Pause();
+  ApplyMode();
+  if (QuitRequested == 1) SayWord("quit");
+}
+
+}  // namespace kestrel::command_parts

@@ -1,0 +1,78 @@
+#include "runtime/window.h"
+
+#include "display/display.h"
+#include "runtime/journal.h"
+
+namespace kestrel {
+namespace {
+
+// The window whose events ProcessEvents hands out: the one opened last.
+WindowRecord* opened_last = nullptr;
+
+}  // namespace
+
+int OpenWindow(WindowRecord& window, int x, int y, int width, int height, int /*style*/,
+               WindowRecord* /*parent*/, const std::string& caption, EventHandler handler) {
+  // A new window starts with its print position top left, the platform's default font and
+  // black text.
+  window = WindowRecord{};
+  window.handler = handler;
+  window.open = platform::GetWindowSystem().Open(x, y, width, height, caption);
+  opened_last = &window;
+  NameWindow(window);
+  return window.open ? 1 : 0;
+}
+
+void StartTimer(WindowRecord& window, int periodMs, int timerNumber) {
+  if (!window.open) return;
+  platform::GetWindowSystem().StartTimer(periodMs, timerNumber);
+}
+
+void StopTimer(WindowRecord& window, int timerNumber) {
+  if (!window.open) return;
+  platform::GetWindowSystem().StopTimer(timerNumber);
+}
+
+void ProcessEvents(int /*wait*/) {
+  if (!opened_last) return;
+  WindowRecord& window = *opened_last;
+  if (!window.open) {
+    // Without a window no event will ever come: rather than wait forever, the program is
+    // asked to close, as if the close box had been used.
+    DispatchEvent(window, platform::kEventClose, 0, 0);
+    return;
+  }
+  for (const auto& event : platform::GetWindowSystem().WaitEvents()) {
+    // A handler that closed the window leaves the rest of the batch undelivered.
+    if (!window.open) break;
+    DispatchEvent(window, event.code, event.param, event.data);
+  }
+}
+
+void DispatchEvent(WindowRecord& window, int message, int code, int data) {
+  if (message == platform::kEventKeyDown || message == platform::kEventKeyUp) {
+    WriteJournal({"KEY", message == platform::kEventKeyDown ? "down" : "up", std::to_string(code)});
+  }
+  // A handler may itself dispatch; each caller finds its own event again afterwards.
+  const int savedMessage = EventMessage;
+  const int savedCode = EventCode;
+  const int savedData = EventData;
+  EventMessage = message;
+  EventCode = code;
+  EventData = data;
+  if (window.handler) window.handler();
+  EventMessage = savedMessage;
+  EventCode = savedCode;
+  EventData = savedData;
+}
+
+void CloseWindow(WindowRecord& window) {
+  if (!window.open) return;
+  platform::GetWindowSystem().Close();
+  window.open = false;
+  WriteJournal({"CLOSE"});
+}
+
+void ForgetOpenedWindow() { opened_last = nullptr; }
+
+}  // namespace kestrel
