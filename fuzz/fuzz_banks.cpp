@@ -9,13 +9,13 @@
 // then the bank file; after a NUL byte, a second bank file, the source of a transfer.
 #include <cstddef>
 #include <cstdint>
-#include <filesystem>
 #include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "app/app_state.h"
+#include "bank_checks.h"
 #include "banks/bank_names.h"
 #include "banks/banks.h"
 #include "banks/banks_state.h"
@@ -103,49 +103,12 @@ std::map<std::string, std::string> WriteBanks(const Input& input) {
   return files;
 }
 
-// A bank as the program writes it: lines with CR LF, its end marker the last line.
-void CheckSavedBank(const std::string& name, const std::string& bytes) {
-  FUZZ_CHECK(IsSafeBankFileName(name));
-  const std::string tail = std::string(EndMarker) + "\r\n";
-  FUZZ_CHECK(bytes.size() >= tail.size());
-  FUZZ_CHECK(bytes.compare(bytes.size() - tail.size(), tail.size(), tail) == 0);
-  const std::vector<std::string> lines = fuzz::SplitLines(bytes, std::string::npos);
-  FUZZ_CHECK(lines.size() <= static_cast<std::size_t>(kListSize));
-  // The marker stands on a frequency line, the first frequency line that holds "9999".
-  const std::size_t marker = lines.size() - 1;
-  FUZZ_CHECK(marker >= 4 && marker % 2 == 0);
-  for (std::size_t i = 0; i < marker; ++i) {
-    FUZZ_CHECK(i < 4 || i % 2 == 1 || lines[i] != EndMarker);
-    FUZZ_CHECK(lines[i].size() <= kTextLimit);
-  }
-}
-
-// Nothing beside the working folder; in it, the banks written by the harness and banks the
-// program saved whole, and no temporary file left behind.
-void CheckFolder(const fuzz::ScratchFolder& folder, const std::map<std::string, std::string>& given) {
-  FUZZ_CHECK(folder.NothingBesideWork());
-  for (const auto& entry : std::filesystem::directory_iterator(".")) {
-    const std::string name = entry.path().filename().string();
-    const std::string bytes = fuzz::ReadWholeFile(name);
-    const auto found = given.find(name);
-    if (found != given.end() && found->second == bytes) continue;
-    CheckSavedBank(name, bytes);
-  }
-}
-
-// The table ends at its end marker, on the line after the last entry's label.
-void CheckTable() {
-  FUZZ_CHECK(ListLast >= -2 && ListLast + 2 < kListSize);
-  FUZZ_CHECK(ListLines[ListLast + 2] == EndMarker);
-  for (const Text& line : ListLines) FUZZ_CHECK(line.size() <= kTextLimit);
-}
-
 // Loads the bank, checks it holds the file's lines up to its end marker, saves it and loads
 // it again: the same table.
 void CheckLoadAndSave(const std::string& bytes) {
   BankFileName = kLoadedBank;
   FUZZ_CHECK(LoadBankFile() == 0);
-  CheckTable();
+  fuzz::CheckTable();
   const std::vector<std::string> lines = fuzz::SplitLines(bytes);
   for (int i = 0; i < ListLast + 2 && i < kListFileLines; ++i) {
     const std::string expected = static_cast<std::size_t>(i) < lines.size() ? lines[i] : "";
@@ -155,7 +118,7 @@ void CheckLoadAndSave(const std::string& bytes) {
   for (const Text& line : ListLines) loaded.push_back(line.str());
   const int last = ListLast;
   SaveBankFile();
-  CheckSavedBank(kLoadedBank, fuzz::ReadWholeFile(kLoadedBank));
+  fuzz::CheckSavedBank(kLoadedBank, fuzz::ReadWholeFile(kLoadedBank));
   FUZZ_CHECK(LoadBankFile() == 0);
   FUZZ_CHECK(ListLast == last);
   for (int i = 0; i < kListSize; ++i) FUZZ_CHECK(ListLines[i].str() == loaded[i]);
@@ -189,12 +152,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const std::map<std::string, std::string> given = WriteBanks(input);
   CheckLoadAndSave(input.bank);
-  CheckFolder(folder, given);
+  fuzz::CheckFolder(folder, given);
   const std::size_t first = (input.settings >> 3) & 3;
   for (std::size_t n = 0; n < std::size(kOperations); ++n) {
     kOperations[(first + n) % std::size(kOperations)]();
-    CheckTable();
-    CheckFolder(folder, given);
+    fuzz::CheckTable();
+    fuzz::CheckFolder(folder, given);
     CheckMemoryWrites(line);
   }
   ResetProgramState();
