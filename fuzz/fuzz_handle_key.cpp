@@ -9,6 +9,7 @@
 //   0xFF           one timer tick of the poller
 //   0xFE n bytes   n bytes arrive from the receiver
 //   0xFD code      a key pressed and released through the event handler (queued for ticks)
+//   0xFC n bytes   bank02.dat now holds these n bytes (a bank edited by hand)
 //   code           the key with its reply marker put into KeyQueue, and HandleKey run on
 //                  the first queue entry; a marker left over is handled before the next
 //                  key or tick, after the bytes that arrived in between
@@ -48,6 +49,8 @@ using namespace kestrel;
 constexpr std::uint8_t kTick = 0xFF;
 constexpr std::uint8_t kReply = 0xFE;
 constexpr std::uint8_t kPressRelease = 0xFD;
+constexpr std::uint8_t kBankFile = 0xFC;
+constexpr const char* kEditedBank = "bank02.dat";
 constexpr const char* kTraceName = "debug1.dat";
 
 // Banks that stand in the working folder at start: a bank to browse, scan and write, and a
@@ -134,7 +137,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::InstallWindowSystem(&window);
   platform::InstallClock(&clock);
   fakes::FakeLine& line = ports.Add("COM1");
-  const std::map<std::string, std::string> given = WriteStartingBanks();
+  std::map<std::string, std::string> given = WriteStartingBanks();
   StartPanel(data[0], window);
 
   for (std::size_t at = 1; at < size && RunFlag != 0;) {
@@ -142,11 +145,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (record == kTick) {
       HandleQueuedEntries();
       if (RunFlag != 0) Dispatch(platform::kEventTimer, 1);
-    } else if (record == kReply) {
+    } else if (record == kReply || record == kBankFile) {
       const std::size_t wanted = at < size ? data[at++] : 0;
       const std::size_t length = std::min(wanted, size - at);
-      line.Feed(std::string(reinterpret_cast<const char*>(data + at), length));
+      const std::string bytes(reinterpret_cast<const char*>(data + at), length);
       at += length;
+      if (record == kReply) {
+        line.Feed(bytes);
+      } else {
+        fuzz::WriteWholeFile(kEditedBank, bytes);
+        given[kEditedBank] = bytes;
+      }
     } else if (record == kPressRelease) {
       if (at < size) Dispatch(platform::kEventKeyDown, data[at++]);
       Dispatch(platform::kEventKeyUp, 0);
