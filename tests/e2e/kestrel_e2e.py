@@ -6,6 +6,7 @@ import argparse
 import ctypes
 import ctypes.util
 import os
+import random
 import re
 import select
 import signal
@@ -55,13 +56,32 @@ def wait_for(predicate, timeout=10.0, interval=0.02):
 
 
 class Xvfb:
-    """A private X server on a display number it picks itself (-displayfd)."""
+    """A private X server on a free display number picked at random (told back through
+    -displayfd once it accepts connections)."""
 
     def __init__(self, width=1280, height=800):
+        for _ in range(20):
+            if self._start(self._unused_number(), width, height):
+                return
+        raise RuntimeError("Xvfb did not start")
+
+    @staticmethod
+    def _unused_number():
+        # A number far above the low ones that other X servers on the machine pick for
+        # themselves (-displayfd alone counts up from 0 and takes no lock file, so two test
+        # runs started together could end up sharing a display).
+        while True:
+            number = random.randint(100, 30000)
+            if not (os.path.exists(f"/tmp/.X11-unix/X{number}") or
+                    os.path.exists(f"/tmp/.X{number}-lock")):
+                return number
+
+    def _start(self, wanted, width, height):
+        """Starts the server on display :wanted; False when it could not take it."""
         read_end, write_end = os.pipe()
         self.process = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-screen", "0", f"{width}x{height}x24",
-             "-nolisten", "tcp"],
+            ["Xvfb", f":{wanted}", "-displayfd", str(write_end), "-screen", "0",
+             f"{width}x{height}x24", "-nolisten", "tcp"],
             pass_fds=(write_end,), stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL)
         os.close(write_end)
         # Xvfb writes the display number it took once it accepts connections.
@@ -77,8 +97,9 @@ class Xvfb:
                 number += chunk
         if not number.strip():
             self.stop()
-            raise RuntimeError("Xvfb did not start")
+            return False
         self.display = ":" + number.decode().strip()
+        return True
 
     def environment(self, extra=None):
         env = dict(os.environ)

@@ -4,6 +4,7 @@
 
 #include <atomic>
 #include <cstdio>
+#include <cstdlib>
 #include <map>
 #include <string>
 
@@ -47,6 +48,25 @@ bool IsUsableVideoDriver(const char* driver) {
   if (name != "offscreen" && name != "dummy" && name != "evdev") return true;
   const char* wanted = SDL_getenv("SDL_VIDEODRIVER");
   return wanted && std::string(wanted).find(name) != std::string::npos;
+}
+
+// A busy X server may refuse a connection for a moment (SDL then falls back to a driver
+// that shows nothing): the display is tried a few times before the window is given up.
+bool StartVideo() {
+  constexpr int kAttempts = 5;
+  constexpr Uint32 kRetryMs = 200;
+  for (int attempt = 1; attempt <= kAttempts; ++attempt) {
+    if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
+      std::fprintf(stderr, "kestrel: no window: %s\n", SDL_GetError());
+      return false;
+    }
+    if (IsUsableVideoDriver(SDL_GetCurrentVideoDriver())) return true;
+    SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
+    if (attempt < kAttempts && std::getenv("DISPLAY")) SDL_Delay(kRetryMs);
+    else break;
+  }
+  std::fprintf(stderr, "kestrel: no window: no display\n");
+  return false;
 }
 
 SDL_Color ColourOf(std::uint32_t colour) {
@@ -145,17 +165,9 @@ bool SdlWindowSystem::Open(int x, int y, int width, int height, const std::strin
   SDL_SetHint(SDL_HINT_FRAMEBUFFER_ACCELERATION, "0");
   // The close box is a request to the program, not an end of SDL's event loop.
   SDL_SetHint(SDL_HINT_QUIT_ON_LAST_WINDOW_CLOSE, "0");
-  if (SDL_InitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER) != 0) {
-    std::fprintf(stderr, "kestrel: no window: %s\n", SDL_GetError());
-    return false;
-  }
+  if (!StartVideo()) return false;
   auto& s = *state_;
   s.started = true;
-  if (!IsUsableVideoDriver(SDL_GetCurrentVideoDriver())) {
-    std::fprintf(stderr, "kestrel: no window: no display\n");
-    Close();
-    return false;
-  }
   s.window = SDL_CreateWindow(caption.c_str(), x, y, width, height, SDL_WINDOW_SHOWN);
   s.surface = SDL_CreateRGBSurfaceWithFormat(0, width, height, 32, SDL_PIXELFORMAT_RGB888);
   if (!s.window || !s.surface || !s.fonts.Start()) {
