@@ -12,6 +12,13 @@ namespace {
 constexpr int kFirstEntryLine = 4;                      // lines 0..3 are the bank's header
 constexpr const char* kTemporarySuffix = ".tmp";        // beside the bank, renamed over it
 
+// The end marker stands where a frequency line would: on an even line from 4 on. A "9999"
+// anywhere else (a label, a header line) is ordinary text of the bank; taken as the end, it
+// would leave the bank's entries a line out of step, and a sort would move the marker away.
+bool IsEndMarkerLine(int i) {
+  return i >= kFirstEntryLine && i % 2 == 0 && ListLines[i] == EndMarker;
+}
+
 // A file read without an end marker (cut short, or edited by hand) keeps every line it
 // had: the marker goes on the line after the entry that holds its last non-empty line.
 // Its 400 lines reach up to line 399, so the marker may stand on line 400, which the table
@@ -32,7 +39,7 @@ void PlaceMissingEndMarker() {
 // The table's lines up to its first end marker; 400 lines when it has none.
 int LastLineToSave() {
   for (int i = 0; i < kListSize; ++i) {
-    if (ListLines[i] == EndMarker) return i;
+    if (IsEndMarkerLine(i)) return i;
   }
   return kListFileLines - 1;
 }
@@ -57,7 +64,7 @@ int LoadBankFile() {
   bool marked = false;
   for (int i = 0; i < kListFileLines && !marked; ++i) {
     ReadLine(BankFile, ListLines[i]);
-    if (ListLines[i] == EndMarker) {
+    if (IsEndMarkerLine(i)) {
       ListLast = i - 2;
       ListIndex = ListLast;
       marked = true;

@@ -124,6 +124,18 @@ TEST_F(BankFileTest, AFileWithNothingAfterItsHeaderEndsOnLineFour) {
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes({"bank05", "FM", "", "", "9999"}));
 }
 
+TEST_F(BankFileTest, LoadBankFile_TakesA9999LabelOrHeaderLineForTextNotForTheEnd) {
+  const std::vector<std::string> lines =
+      BankLines("9999", "FM", {{"145.5", "9999"}, {"146.0", "after the label"}});
+  WriteBank("bank05.dat", lines);
+  BankFileName = "bank05.dat";
+  ASSERT_EQ(LoadBankFile(), 0);
+  EXPECT_EQ(ListLast, 6);
+  EXPECT_EQ(ListLines[6], "146.0");
+  SaveBankFile();
+  EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(lines));
+}
+
 // --- the save replaces the bank in one step ---
 
 // Runs SaveBankFile in a child whose files may grow to at most limitBytes. Past the limit a

@@ -190,6 +190,15 @@ TEST_F(BankOperationsTest, SortRemovesRunsOfBlankEntriesAndNeverMovesTheMarker) 
             BankBytes(BankLines("bank05", "FM", {{"145.5", "a"}, {"12000", "x"}})));
 }
 
+TEST_F(BankOperationsTest, SortBankFile_NeverSavesABankWithoutItsEndMarker) {
+  // A bank that lost its mode line: its "9999" falls on a label line, the label of an
+  // entry without frequency, which the sort removes as it removes every blank entry.
+  WriteFile("bank05.dat", BankBytes({"bank05", "12.5", " ", "145.5", " ", "9999"}));
+  SortBankFile();
+  EXPECT_EQ(ReadFile("bank05.dat"), BankBytes({"bank05", "12.5", " ", "145.5", "9999"}));
+  EXPECT_EQ(ListLast, 2);
+}
+
 TEST_F(BankOperationsTest, SortOfAMissingBankCreatesNothing) {
   SortBankFile();
   EXPECT_EQ(sound.Words(), Words{"bnf"});
