@@ -7,6 +7,9 @@ import sys
 import time
 import unittest
 
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import kestrel_e2e as e2e  # noqa: E402
+
 LEVEL_BAR = (320, 30)
 SCANNING_BAR = ">" + " " * 26
 GREEN = 65280
@@ -25,13 +28,9 @@ def at_rest(panel):
 
 def cpu_share(pid, seconds=3.0):
     """The share of one core the process used over the next `seconds`."""
-    def used():
-        with open(f"/proc/{pid}/stat") as stat:
-            fields = stat.read().rsplit(")", 1)[1].split()
-        return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-    start, begun = used(), time.monotonic()
+    start, begun = e2e.cpu_seconds(pid), time.monotonic()
     time.sleep(seconds)
-    return (used() - start) / (time.monotonic() - begun)
+    return (e2e.cpu_seconds(pid) - start) / (time.monotonic() - begun)
 
 
 def level_bar(cells):

@@ -43,6 +43,23 @@ def run_tests():
     return 0 if program.result.wasSuccessful() else 1
 
 
+
+def cpu_seconds(pid):
+    """User and system time the process has used so far, in seconds."""
+    with open(f"/proc/{pid}/stat") as stat:
+        fields = stat.read().rsplit(")", 1)[1].split()
+    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
+
+
+def memory_kib(pid, name):
+    """A memory figure of /proc/PID/status ("VmRSS", "VmHWM") in KiB; 0 when absent."""
+    with open(f"/proc/{pid}/status") as status:
+        for line in status:
+            if line.startswith(name + ":"):
+                return int(line.split()[1])
+    return 0
+
+
 def wait_for(predicate, timeout=10.0, interval=0.02):
     """Calls predicate until it returns something true and returns that; None at timeout."""
     deadline = time.monotonic() + timeout

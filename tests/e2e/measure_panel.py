@@ -21,18 +21,6 @@ from panel_session import PanelSession  # noqa: E402
 KEYS = ["1", "2", "3", "4", "5", "6", "7", "8", "9", "m"]
 
 
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def memory_kib(pid, name):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith(name + ":"):
-                return int(line.split()[1])
-    return 0
 
 
 def sound_ms(panel, file):
@@ -60,8 +48,8 @@ def start_figures(panel, window_seen):
     print(f"first command on the wire (OUT)    {first_out:6d} ms after process start")
     connected = panel.wait_sound("connected")
     print(f"start-up over, 'connected' played  {connected.ms:6d} ms after process start")
-    print(f"resident memory after start-up     {memory_kib(panel.pid, 'VmRSS'):6d} KiB "
-          f"(peak {memory_kib(panel.pid, 'VmHWM')} KiB)")
+    print(f"resident memory after start-up     {e2e.memory_kib(panel.pid, 'VmRSS'):6d} KiB "
+          f"(peak {e2e.memory_kib(panel.pid, 'VmHWM')} KiB)")
 
 
 def key_latencies(panel, count):
@@ -84,17 +72,17 @@ def key_latencies(panel, count):
 
 def idle_figures(panel, seconds):
     panel.wait_idle_polling(polls=2)
-    cpu_start, wall_start = cpu_seconds(panel.pid), time.monotonic()
+    cpu_start, wall_start = e2e.cpu_seconds(panel.pid), time.monotonic()
     first = len(panel.sim_log())
     time.sleep(seconds)
-    cpu = cpu_seconds(panel.pid) - cpu_start
+    cpu = e2e.cpu_seconds(panel.pid) - cpu_start
     wall = time.monotonic() - wall_start
     polls = [entry.ms for entry in panel.sim_log()[first:] if entry.text == "LM"]
     periods = [b - a for a, b in zip(polls, polls[1:])]
     print(f"LM poll period while idle          {spread(periods)}")
     print(f"CPU while idle and polling         {100 * cpu / wall:.2f} % of one core "
           f"({cpu:.2f} s over {wall:.1f} s)")
-    print(f"resident memory after idling       {memory_kib(panel.pid, 'VmRSS'):6d} KiB")
+    print(f"resident memory after idling       {e2e.memory_kib(panel.pid, 'VmRSS'):6d} KiB")
 
 
 def main():

@@ -15,18 +15,6 @@ sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), ".."
 import kestrel_e2e as e2e  # noqa: E402
 
 
-def cpu_seconds(pid):
-    with open(f"/proc/{pid}/stat") as stat:
-        fields = stat.read().rsplit(")", 1)[1].split()
-    return (int(fields[11]) + int(fields[12])) / os.sysconf("SC_CLK_TCK")
-
-
-def memory_kib(pid, name):
-    with open(f"/proc/{pid}/status") as status:
-        for line in status:
-            if line.startswith(name + ":"):
-                return int(line.split()[1])
-    return 0
 
 
 def main():
@@ -41,10 +29,10 @@ def main():
         program.wait_for_line(lambda line: line == "drawn")
         time.sleep(0.5)
         pid = program.process.pid
-        cpu_start, wall_start = cpu_seconds(pid), time.monotonic()
+        cpu_start, wall_start = e2e.cpu_seconds(pid), time.monotonic()
         time.sleep(options.seconds)
-        cpu_used, wall = cpu_seconds(pid) - cpu_start, time.monotonic() - wall_start
-        rss, peak = memory_kib(pid, "VmRSS"), memory_kib(pid, "VmHWM")
+        cpu_used, wall = e2e.cpu_seconds(pid) - cpu_start, time.monotonic() - wall_start
+        rss, peak = e2e.memory_kib(pid, "VmRSS"), e2e.memory_kib(pid, "VmHWM")
         program.signal()
         program.wait(10)
         ticks = [int(line.split("\t")[0]) for line in program.output() if line.endswith("\t275\t1")]
