@@ -1,4 +1,5 @@
 #include "memory.h"
+#include "text_file.h"
 
 #include <algorithm>
 #include <fstream>
@@ -169,22 +170,10 @@ bool ApplyChannelFields(std::string_view fields, Channel& channel) {
 }
 
 bool LoadMemoryFile(const std::string& path, Memory& memory, std::string& error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = path + ": cannot be read";
-    return false;
-  }
-  std::string line;
-  for (int number = 1; std::getline(file, line); ++number) {
-    if (!line.empty() && line.back() == '\r') line.pop_back();
-    if (line.empty() || line[0] == '#') continue;
-    const std::string fault = LoadMemoryLine(line, memory);
-    if (!fault.empty()) {
-      error = path + ":" + std::to_string(number) + ": " + fault;
-      return false;
-    }
-  }
-  return true;
+  return ReadTextFile(path, error, [&memory](const std::string& line) -> std::string {
+    if (line.empty() || line[0] == '#') return "";
+    return LoadMemoryLine(line, memory);
+  });
 }
 
 bool SaveMemoryFile(const std::string& path, const Memory& memory) {

@@ -1,4 +1,5 @@
 #include "scenario.h"
+#include "text_file.h"
 
 #include <algorithm>
 #include <fstream>
@@ -59,23 +60,13 @@ std::optional<Signal> ParseSignalLine(std::string_view line, bool& ok) {
 }
 
 bool LoadScenarioFile(const std::string& path, Scenario& scenario, std::string& error) {
-  std::ifstream file(path, std::ios::binary);
-  if (!file) {
-    error = path + ": cannot be read";
-    return false;
-  }
-  std::string line;
-  for (int number = 1; std::getline(file, line); ++number) {
+  return ReadTextFile(path, error, [&scenario](const std::string& line) -> std::string {
     bool ok = true;
     const auto signal = ParseSignalLine(line, ok);
-    if (!ok) {
-      error = path + ":" + std::to_string(number) +
-              ": expected FREQUENCY LEVEL [ON-MS OFF-MS|-], e.g. 145.5000 120 0 -";
-      return false;
-    }
+    if (!ok) return "expected FREQUENCY LEVEL [ON-MS OFF-MS|-], e.g. 145.5000 120 0 -";
     if (signal) scenario.Add(*signal);
-  }
-  return true;
+    return "";
+  });
 }
 
 }  // namespace kestrel::sim
