@@ -1,6 +1,7 @@
 // Enter (and "Q") executes the pending command: its argument is checked, the work done,
 // the result said, and the pending command cleared.
 #include "app/app_state.h"
+#include "banks/bank_names.h"
 #include "banks/banks.h"
 #include "banks/banks_state.h"
 #include "commands/commands.h"
@@ -73,7 +74,9 @@ void DeleteBankFile() {
   if (Length(ArgumentText) != 2) {
     SayWord("inv");
   } else {
-    DeleteFile("bank" + ArgumentText + ".dat");
+    // Only a bank of the working folder is ever deleted, whatever the key typed.
+    const std::string name = BankFileNameOf(ArgumentText);
+    if (IsSafeBankFileName(name)) DeleteFile(name);
     SayWord("ok");  // also when there was no such file
   }
   PendingCommand = kNothingPending;

@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <filesystem>
 
 #include "commands/key_codes.h"
 #include "commands/pending_commands.h"
@@ -126,6 +127,16 @@ TEST_F(ExecutionsTest, DeleteSaysOkWhetherOrNotTheBankExisted) {
   Type("D07\rD07\r");
   EXPECT_FALSE(FileExists("bank07.dat"));
   EXPECT_EQ(Words(), (WordList{"delete", "0", "7", "ok", "delete", "0", "7", "ok"}));
+}
+
+TEST_F(ExecutionsTest, DeleteNeverReachesOutsideTheWorkingFolder) {
+  std::filesystem::create_directory(folder / "bank");
+  WriteFile("bank/..dat", "kept");
+  PendingCommand = kPendingDelete;
+  ArgumentText = "/.";
+  Press({keys::kEnter});
+  EXPECT_EQ(ReadFile("bank/..dat"), "kept");
+  EXPECT_EQ(Words(), (WordList{"ok"}));
 }
 
 TEST_F(ExecutionsTest, KillingAMiddleOrTheLastEntryKeepsTheBrowsePositionOnAnEntry) {
