@@ -2,7 +2,7 @@
 
 #include <SDL.h>
 
-#include <atomic>
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <map>
@@ -16,29 +16,14 @@ namespace {
 
 constexpr SDL_Color kBackground{255, 255, 255, 255};
 
-// One periodic timer. It stays allocated until the window system goes, because SDL may
-// still be running its callback when the timer is removed.
+// One periodic timer, kept by the main thread itself: WaitEvents hands out a tick when its
+// time has come. No other thread ever queues an event, so nothing wakes SDL's event wait from
+// outside; on X11 such a wake-up is an event sent to the window over a second connection,
+// which can arrive after the window has been destroyed and end the program with an X error.
 struct Ticker {
-  int number = 0;
-  Uint32 eventType = 0;
-  SDL_TimerID id = 0;
-  std::atomic<bool> running{false};
-  // Set by the timer thread when it queues a tick, cleared when the tick is handed out:
-  // a tick that finds one still waiting is dropped, so ticks never pile up.
-  std::atomic<bool> pending{false};
+  Uint32 periodMs = 0;
+  Uint64 dueMs = 0;  // SDL_GetTicks64() at which the next tick is due
 };
-
-Uint32 QueueTick(Uint32 intervalMs, void* param) {
-  auto* ticker = static_cast<Ticker*>(param);
-  if (!ticker->pending.exchange(true)) {
-    SDL_Event event{};
-    event.type = ticker->eventType;
-    event.user.code = ticker->number;
-    event.user.data1 = ticker;
-    if (SDL_PushEvent(&event) <= 0) ticker->pending = false;
-  }
-  return intervalMs;
-}
 
 // SDL falls back to drivers that show nothing when there is no display; such a window is
 // no window to the operator, so it counts only when SDL_VIDEODRIVER asks for it (tests).
@@ -81,14 +66,15 @@ struct SdlWindowSystem::State {
   SDL_Window* window = nullptr;
   SDL_Surface* surface = nullptr;  // the persistent surface; the window shows a copy
   FontCache fonts;
-  Uint32 tickEventType = 0;
-  std::map<int, std::unique_ptr<Ticker>> tickers;
+  std::map<int, Ticker> tickers;  // by timer number
 
   void Present(SDL_Rect area);
   void PresentAll() {
     if (surface) Present(SDL_Rect{0, 0, surface->w, surface->h});
   }
   bool Translate(const SDL_Event& event, WindowEvent& out);
+  bool TakeDueTick(WindowEvent& out);
+  int MillisecondsToNextTick() const;
   bool TranslateWindowEvent(const SDL_WindowEvent& event, WindowEvent& out);
 };
 
@@ -122,13 +108,6 @@ bool SdlWindowSystem::State::TranslateWindowEvent(const SDL_WindowEvent& event, 
 }
 
 bool SdlWindowSystem::State::Translate(const SDL_Event& event, WindowEvent& out) {
-  if (event.type == tickEventType && tickEventType != 0) {
-    auto* ticker = static_cast<Ticker*>(event.user.data1);
-    ticker->pending = false;
-    if (!ticker->running) return false;  // queued before the timer was stopped
-    out = {kEventTimer, ticker->number, 0};
-    return true;
-  }
   switch (event.type) {
     case SDL_KEYDOWN:
     case SDL_KEYUP: {
@@ -176,8 +155,6 @@ bool SdlWindowSystem::Open(int x, int y, int width, int height, const std::strin
     return false;
   }
   SDL_FillRect(s.surface, nullptr, SDL_MapRGB(s.surface->format, kBackground.r, kBackground.g, kBackground.b));
-  if (s.tickEventType == 0) s.tickEventType = SDL_RegisterEvents(1);
-  if (s.tickEventType == static_cast<Uint32>(-1)) s.tickEventType = 0;
   // Keys arrive as key events only; no text input method stands in between.
   SDL_StopTextInput();
   s.PresentAll();
@@ -204,42 +181,59 @@ int SdlWindowSystem::DrawText(int x, int y, const FontSpec& font, std::uint32_t 
   return width;
 }
 
-void SdlWindowSystem::StartTimer(int periodMs, int timerNumber) {
-  auto& s = *state_;
-  if (!s.window || periodMs <= 0 || s.tickEventType == 0) return;
-  StopTimer(timerNumber);
-  auto& ticker = s.tickers[timerNumber];
-  if (!ticker) ticker = std::make_unique<Ticker>();
-  ticker->number = timerNumber;
-  ticker->eventType = s.tickEventType;
-  ticker->pending = false;
-  ticker->running = true;
-  ticker->id = SDL_AddTimer(static_cast<Uint32>(periodMs), QueueTick, ticker.get());
-  if (ticker->id == 0) ticker->running = false;
+// A tick that is due is handed out once; ticks missed meanwhile are dropped, so at most one
+// tick ever waits and the next comes a whole period later.
+bool SdlWindowSystem::State::TakeDueTick(WindowEvent& out) {
+  const Uint64 now = SDL_GetTicks64();
+  for (auto& [number, ticker] : tickers) {
+    if (ticker.dueMs > now) continue;
+    ticker.dueMs += ticker.periodMs;
+    if (ticker.dueMs <= now) ticker.dueMs = now + ticker.periodMs;
+    out = {kEventTimer, number, 0};
+    return true;
+  }
+  return false;
 }
 
-void SdlWindowSystem::StopTimer(int timerNumber) {
-  const auto found = state_->tickers.find(timerNumber);
-  if (found == state_->tickers.end() || !found->second->running) return;
-  Ticker& ticker = *found->second;
-  ticker.running = false;
-  SDL_RemoveTimer(ticker.id);
-  ticker.id = 0;
+// -1 when no timer runs.
+int SdlWindowSystem::State::MillisecondsToNextTick() const {
+  if (tickers.empty()) return -1;
+  const Uint64 now = SDL_GetTicks64();
+  Uint64 next = tickers.begin()->second.dueMs;
+  for (const auto& [number, ticker] : tickers) next = std::min(next, ticker.dueMs);
+  return next <= now ? 0 : static_cast<int>(next - now);
 }
+
+void SdlWindowSystem::StartTimer(int periodMs, int timerNumber) {
+  auto& s = *state_;
+  if (!s.window || periodMs <= 0) return;
+  const auto period = static_cast<Uint32>(periodMs);
+  s.tickers[timerNumber] = Ticker{period, SDL_GetTicks64() + period};
+}
+
+void SdlWindowSystem::StopTimer(int timerNumber) { state_->tickers.erase(timerNumber); }
 
 std::vector<WindowEvent> SdlWindowSystem::WaitEvents() {
   std::vector<WindowEvent> events;
   auto& s = *state_;
+  SDL_Event event;
   while (s.window && events.empty()) {
-    SDL_Event event;
-    if (!SDL_WaitEvent(&event)) {
-      SDL_Delay(10);  // an error of the event queue must not turn into a busy loop
+    WindowEvent translated;
+    if (s.TakeDueTick(translated)) {
+      events.push_back(translated);
+      break;
+    }
+    const int waitMs = s.MillisecondsToNextTick();
+    if (!(waitMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, waitMs))) {
+      // A timeout brings the tick round; an error of the event queue must not spin.
+      if (waitMs < 0) SDL_Delay(10);
       continue;
     }
-    do {
-      WindowEvent translated;
-      if (s.Translate(event, translated)) events.push_back(translated);
-    } while (SDL_PollEvent(&event));
+    if (s.Translate(event, translated)) events.push_back(translated);
+  }
+  while (s.window && SDL_PollEvent(&event)) {
+    WindowEvent translated;
+    if (s.Translate(event, translated)) events.push_back(translated);
   }
   return events;
 }
@@ -247,7 +241,7 @@ std::vector<WindowEvent> SdlWindowSystem::WaitEvents() {
 void SdlWindowSystem::Close() {
   auto& s = *state_;
   if (!s.started) return;
-  for (auto& [number, ticker] : s.tickers) StopTimer(number);
+  s.tickers.clear();
   s.fonts.Stop();
   if (s.surface) SDL_FreeSurface(s.surface);
   if (s.window) SDL_DestroyWindow(s.window);
