@@ -64,6 +64,8 @@ void CountUnansweredQuestion() {
 
 }  // namespace
 
+void ResetHaltedSearchQuestion() { unanswered_questions = 0; }
+
 void BeginHaltedSearchQuestion() {
   unanswered_questions = 0;
   PollState = kAskFrequency;

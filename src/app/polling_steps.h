@@ -29,6 +29,8 @@ void SuperviseScans();
 // A search has halted: the receiver is asked where on the next tick, with a fresh bound on
 // how often it is asked.
 void BeginHaltedSearchQuestion();
+// The count of unanswered questions back to 0, as at program start.
+void ResetHaltedSearchQuestion();
 // PollState 3: sends "RX".
 void AskHaltedSearchFrequency();
 // PollState 4: reads the answer to "RX" and records the halt, or asks again.

@@ -74,6 +74,8 @@ void FixBankSetting() { FixSplitOf(bank_under_check); }
 
 namespace command_parts {
 
+void ResetBankCheck() { bank_under_check = kFirstBank; }
+
 void CheckBankSettings() {
   SayWord("ckconfig");
   for (char bank = kFirstBank; bank <= kLastBank; ++bank) {

@@ -16,6 +16,7 @@ bool ActOnKeyBeforeScanEnd();
 void ActOnKeyAfterScanEnd();
 
 void CheckBankSettings();  // "Z"
+void ResetBankCheck();     // the bank under check back to "A", as at program start
 void StartListScan();      // "R" with a list loaded
 void BrowseList();         // Up and Down with a list loaded for browsing
 void PassMemoryChannel();  // "P" while the memory scan stands on a channel

@@ -1,5 +1,7 @@
 #include "commands/commands_state.h"
 
+#include "commands/commands_internal.h"
+
 namespace kestrel {
 
 int KeyCode = 0;
@@ -24,6 +26,7 @@ void ResetCommandsState() {
   PassCount = 0;
   StopMode = 0;
   LastScanBank = "";
+  command_parts::ResetBankCheck();
 }
 
 }  // namespace kestrel

@@ -50,8 +50,9 @@ def bank_bytes(lines):
     return "".join(line + "\r\n" for line in lines).encode("latin-1")
 
 
-class FaultChecks(unittest.TestCase):
-    """Assertions shared by the fault tests; each test's run time goes to standard error."""
+class FaultChecks(e2e.XvfbTestCase):
+    """Assertions shared by the fault tests, which share one X server per class; each test's
+    run time goes to standard error."""
 
     def setUp(self):
         self._begun = time.monotonic()

@@ -146,6 +146,17 @@ def start_xvfb():
     return server
 
 
+class XvfbTestCase(unittest.TestCase):
+    """The base of a test class whose tests share one private X server, `x`, started before
+    the first test of the class and stopped after the last."""
+
+    @classmethod
+    def setUpClass(cls):
+        super().setUpClass()
+        cls.x = start_xvfb()
+        cls.addClassCleanup(cls.x.stop)
+
+
 def _display_env(display):
     return {**os.environ, "DISPLAY": display or _last_display}
 

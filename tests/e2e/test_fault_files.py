@@ -58,14 +58,6 @@ def unmount(folder):
 
 
 class BankFileFaults(FaultChecks):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
     def assert_unchanged(self, panel, name, original):
         with open(panel.path(name), "rb") as bank:
             self.assertEqual(bank.read(), original, name + " was changed")
@@ -237,14 +229,6 @@ def fill_up(folder):
 
 
 class ConfigurationFaults(FaultChecks):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
     def test_a_configuration_of_binary_garbage_is_read_by_position(self):
         noise = random.Random(CONFIG_SEED)
         garbage = bytes(noise.randrange(256) for _ in range(700))

@@ -29,14 +29,6 @@ def level_request_gaps(panel, since):
 
 
 class LinkFaults(FaultChecks):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
     def tune_and_listen(self, panel, level_follows=True):
         """Connects, types 145.5 and Enter, and checks what a working panel does: the
         frequency reaches the receiver, the words are the digits and "ok", the level poll

@@ -62,15 +62,7 @@ def shown_frequency(panel, since=0):
     return "".join(p.text for p in prints[starts[-1]:] if p.colour == BLUE).rstrip()
 
 
-class Keyboard(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class Keyboard(e2e.XvfbTestCase):
     def session(self, **options):
         options.setdefault("voice_set", "short")
         return PanelSession(self.x, **options)

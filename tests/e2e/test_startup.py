@@ -29,15 +29,7 @@ def field_text(prints, y, colour):
     return "".join(p.text for p in prints if p.y == y and p.colour == colour)
 
 
-class StartUp(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class StartUp(e2e.XvfbTestCase):
     def test_start_up_brings_the_receiver_into_a_known_state_and_close_ends_it(self):
         today = datetime.date.today()
         with PanelSession(self.x, debug=True, files={"debug1.dat": OLD_TRACE}) as panel:

@@ -29,15 +29,11 @@ def marks(lines, name):
     return [int(line.split("\t")[1]) for line in lines if line.startswith(name + "\t")]
 
 
-class PanelWindow(unittest.TestCase):
+class PanelWindow(e2e.XvfbTestCase):
     @classmethod
     def setUpClass(cls):
+        super().setUpClass()
         cls.program_path = os.path.join(e2e.BUILD_DIR, "tools", "panel-look", "panel-look")
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
 
     def start(self, *arguments):
         program = e2e.Program([self.program_path, *arguments], env=self.x.environment())

@@ -4,7 +4,7 @@ window and to put the first command on the wire, its resident memory after start
 delay from a key-down to the first word spoken for it, the level-poll period while idle and
 the CPU it uses while idle. A measurement, not a test: it prints numbers and judges nothing.
 
-    tests/e2e/measure_panel.py --build-dir build [--seconds 10] [--keys 6]
+    bench/measure_panel.py --build-dir build [--seconds 10] [--keys 6]
 """
 
 import argparse
@@ -14,7 +14,7 @@ import sys
 import time
 import wave
 
-sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import kestrel_e2e as e2e  # noqa: E402
 from panel_session import PanelSession  # noqa: E402
 

@@ -2,7 +2,7 @@
 """Measures the open panel window at rest with its 100 ms timer running: CPU used, tick
 period (mean and spread) and resident memory. A measurement, not a test: it prints numbers.
 
-    tools/panel-look/measure_idle.py --build-dir build [--seconds 10]
+    bench/measure_idle.py --build-dir build [--seconds 10]
 """
 
 import argparse
@@ -11,7 +11,7 @@ import statistics
 import sys
 import time
 
-sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "tests", "e2e"))
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 import kestrel_e2e as e2e  # noqa: E402
 
 
