@@ -13,6 +13,8 @@
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "operator/hit_log.h"
+#include "speech/announcements.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -118,6 +120,8 @@ void InitialiseReceiver() {
 
 void ShutDown() {
   StopTimer(MainWindow, kTimerNumber);
+  CloseHeldHit();
+  FinishAnnouncement();
   SaveRunningSearch();
   if (DebugFlag == 1) CloseFile(TraceFile);
   CommandText = kCommandExit;

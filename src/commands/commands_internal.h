@@ -15,6 +15,7 @@ bool ActOnKeyBeforeScanEnd();
 // The keys "E" to "T" tested after the scan-end rule.
 void ActOnKeyAfterScanEnd();
 
+void SayTunedFrequency();  // what "F" says: the frequency and the mode, or "scan"
 void CheckBankSettings();  // "Z"
 void StartListScan();      // "R" with a list loaded
 void BrowseList();         // Up and Down with a list loaded for browsing
