@@ -152,6 +152,7 @@ int RunProgram() {
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);
   for (const char* word : {"kestrel", "4", "point", "0"}) SayWord(word);
+  FinishAnnouncement();  // the version stands apart from the frequency said next
   InitialiseReceiver();
   StartTimer(MainWindow, kTimerPeriodMs, kTimerNumber);
   RunFlag = 1;

@@ -117,8 +117,8 @@ bool HoldListScan() {
     SelectPanelFont();
     SetColour(kGreen);
     Print(ListLines[LastTunedListEntry() + 1]);
-    ListState = kListScanHeld;
     OpenListScanHit(ListLines[LastTunedListEntry() + 1].str());
+    ListState = kListScanHeld;
   }
   PollState = kServeKeys;
   return true;

@@ -11,6 +11,7 @@
 #include "controls/controls_state.h"
 #include "link/link_state.h"
 #include "link/receiver_commands.h"
+#include "operator/operator_keys.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 
@@ -25,19 +26,16 @@ struct LevelPoll {
   long long steadyMs = 0;
   bool open = false;  // a level reply with the squelch open
   int level = 0;      // its level, 0..255
-  int cells = 0;      // the level in bar cells, as the S-reading counts them
 };
 
 struct HeldHit {
   HitSource source = HitSource::kNone;
   hit_log::HitLine line;
   long long startMs = 0;
-  int cells = 0;
 };
 
-constexpr int kCellsPerLevel = 12;
+constexpr int kCellsPerLevel = 12;  // level units per S unit, as the level bar counts them
 constexpr int kHighestSDigit = 9;
-constexpr int kHighestLevel = 255;
 
 LevelPoll last_poll;
 HeldHit held;
@@ -49,7 +47,9 @@ std::string Trim(const std::string& text) {
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 
-std::string SReading(int cells) {
+// The level as "M" says it for a level reply of that level: "S5", "S9+".
+std::string SReading(int level) {
+  const int cells = level / kCellsPerLevel;
   return "S" + std::to_string(std::clamp(cells, 0, kHighestSDigit)) +
          (cells > kHighestSDigit ? "+" : "");
 }
@@ -57,7 +57,6 @@ std::string SReading(int cells) {
 void TakeLevel(const LevelPoll& poll) {
   if (!poll.open) return;
   held.line.levelRaw = std::max(held.line.levelRaw, poll.level);
-  held.cells = std::max(held.cells, poll.cells);
 }
 
 void Open(HitSource source, const std::string& where, const std::string& label) {
@@ -102,14 +101,10 @@ std::string ChannelOfReport() {
 }  // namespace
 
 void NoteLevelReply() {
-  const std::string& reply = ReplyText.str();
-  const bool asked = Left(reply, 2) == kReplyLevel;
-  const bool report = Left(reply, 2) == kReplyLevelReport;
   last_poll.time = platform::GetClock().Now();
   last_poll.steadyMs = platform::GetClock().SteadyMilliseconds();
-  last_poll.open = (asked || report) && Mid(reply, 3, 1) != kReplyScanningFlag;
-  last_poll.level = std::clamp(StoreInteger(TextToNumber(Mid(reply, 4, 3))), 0, kHighestLevel);
-  last_poll.cells = (last_poll.level + (report ? kLevelReportOffset : 0)) / kCellsPerLevel;
+  last_poll.level = ReplyLevel();
+  last_poll.open = last_poll.level >= 0;
   if (held.source != HitSource::kNone) TakeLevel(last_poll);
 }
 
@@ -133,7 +128,7 @@ void CloseHeldHit() {
   held.source = HitSource::kNone;
   held.line.end = platform::GetClock().Now();
   held.line.durationMs = platform::GetClock().SteadyMilliseconds() - held.startMs;
-  held.line.sReading = SReading(held.cells);
+  held.line.sReading = SReading(held.line.levelRaw);
   if (hit_log::AppendHitLine(held.line)) {
     failure_said = false;
   } else if (!failure_said) {

@@ -107,14 +107,24 @@ bool ActOnOperatorKey() {
   return true;
 }
 
-void PlayLevelTone() {
+// An asked level carries a flag before its digits (a blank when open); an unasked report
+// carries the flag only while the squelch is closed.
+int ReplyLevel() {
   const std::string& reply = ReplyText.str();
-  const bool levelReply = Left(reply, 2) == kReplyLevel || Left(reply, 2) == kReplyLevelReport;
-  if (LevelTones != 1 || !levelReply || ReceiverScanning == 1 ||
-      Mid(reply, 3, 1) == kReplyScanningFlag) {
-    return;
+  if (Left(reply, 2) != kReplyLevel && Left(reply, 2) != kReplyLevelReport) return -1;
+  if (Mid(reply, 3, 1) == kReplyScanningFlag) return -1;
+  const std::string digits = Mid(reply, Mid(reply, 3, 1) == " " ? 4 : 3, 3);
+  if (Length(digits) != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) {
+        return c >= '0' && c <= '9';
+      })) {
+    return -1;
   }
-  const int level = std::clamp(StoreInteger(TextToNumber(Mid(reply, 4, 3))), 0, kHighestLevel);
+  return std::min(std::stoi(digits), kHighestLevel);
+}
+
+void PlayLevelTone() {
+  const int level = ReplyLevel();
+  if (LevelTones != 1 || level < 0 || ReceiverScanning == 1) return;
   PlayTone(kLowestToneHz + level * (kHighestToneHz - kLowestToneHz) / kHighestLevel, kToneMs);
 }
 

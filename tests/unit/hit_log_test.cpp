@@ -80,7 +80,7 @@ TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile)
   const std::string file = ReadFile("hits.csv");
   EXPECT_NE(file.find(",146,FM,100,S8,2,list scan 07,\"TOWER, NORTH\"\r\n"), std::string::npos)
       << file;
-  EXPECT_NE(file.find(",145.5,FM,87,S8,1,memory scan A05,\r\n"), std::string::npos) << file;
+  EXPECT_NE(file.find(",145.5,FM,87,S7,1,memory scan A05,\r\n"), std::string::npos) << file;
 }
 
 TEST_F(HitLogTest, AnUnwritableLogSaysFailedOnceAndTheSearchListKeepsTheFind) {
