@@ -136,8 +136,10 @@ bool AppendHitLine(const HitLine& line) {
           std::to_string(line.levelRaw) + "," + Quoted(line.sReading) + "," +
           std::to_string(count) + "," + Quoted(line.source) + "," + Quoted(line.label) + "\r\n";
   if (ok && !WriteAll(fd, text)) {
+    // A half-written line is taken back, so that the next one starts a line of its own.
+    const bool takenBack = ::ftruncate(fd, info.st_size) == 0;
+    (void)takenBack;
     ok = false;
-    if (::ftruncate(fd, info.st_size) != 0) {}  // a half-written line is taken back where it can be
   }
   if (ok) hit_counts[line.frequency] = count;
   ok = ::close(fd) == 0 && ok;
