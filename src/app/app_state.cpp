@@ -9,6 +9,7 @@
 #include "display/display.h"
 #include "link/link_state.h"
 #include "link/port.h"
+#include "operator/operator_state.h"
 #include "speech/speech_state.h"
 
 namespace kestrel {
@@ -69,6 +70,7 @@ void ResetProgramState() {
   ResetBanksState();
   ResetControlsState();
   ResetSpeechState();
+  ResetOperatorState();
 }
 
 }  // namespace kestrel

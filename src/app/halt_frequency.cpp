@@ -12,6 +12,7 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/receiver_commands.h"
+#include "operator/hit_log.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
@@ -92,6 +93,7 @@ void TakeHaltedSearchFrequency() {
   StripTrailingZeros(FrequencyText);
   ShowFrequency();
   RecordSearchHit();
+  OpenSearchHit();
   PollState = kServeKeys;
 }
 
@@ -112,6 +114,7 @@ void TakeStoppedScanFrequency() {
   StripLeadingZeros(FrequencyText);
   SpokenText = FrequencyText;
   ShowFrequency();
+  OpenMemoryScanHit();
   // "stop" only for a stop that follows a reported run, not for a flicker within the hold-off.
   if (ScanVoice == 1 && StopHoldoff == 0) SayWord("stop");
   StopHoldoff = kStopHoldoffPolls;

@@ -6,10 +6,12 @@
 #include "runtime/platform/linux_serial.h"
 #include "runtime/platform/linux_sound.h"
 #include "runtime/platform/linux_window.h"
+#include "speech/announcements.h"
 
 int main() {
   using namespace kestrel;
   OpenJournalFromEnvironment();
+  OpenTextLineFromEnvironment();
   platform::TermiosSerialPorts serial_ports;
   platform::SdlWindowSystem window_system;
   platform::SdlSoundPlayer sound_player;

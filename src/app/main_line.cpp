@@ -13,6 +13,8 @@
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "operator/hit_log.h"
+#include "speech/announcements.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -118,6 +120,8 @@ void InitialiseReceiver() {
 
 void ShutDown() {
   StopTimer(MainWindow, kTimerNumber);
+  CloseHeldHit();
+  FinishAnnouncement();
   SaveRunningSearch();
   if (DebugFlag == 1) CloseFile(TraceFile);
   CommandText = kCommandExit;
@@ -148,6 +152,7 @@ int RunProgram() {
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);
   for (const char* word : {"kestrel", "4", "point", "0"}) SayWord(word);
+  FinishAnnouncement();  // the version stands apart from the frequency said next
   InitialiseReceiver();
   StartTimer(MainWindow, kTimerPeriodMs, kTimerNumber);
   RunFlag = 1;

@@ -13,8 +13,11 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/receiver_commands.h"
+#include "operator/hit_log.h"
+#include "operator/operator_keys.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "speech/announcements.h"
 #include "speech/speech.h"
 
 namespace kestrel {
@@ -69,6 +72,7 @@ void ShowLevel() {
 void ServeKeys() {
   if (KeyQueueCount != 0) {
     HandleKey();
+    FollowHeldHit();
   } else {
     PollState = polling::kAskLevel;
   }
@@ -84,7 +88,10 @@ void AskLevel() {
 void ReadLevel() {
   ReadReply();
   if (!ReplyText.empty()) ShowLevel();
+  NoteLevelReply();
   polling::SuperviseScans();
+  FollowHeldHit();
+  PlayLevelTone();
 }
 
 void StepPoll() {
@@ -113,7 +120,10 @@ void HandleWindowEvent() {
     QueueKey();
     return;
   }
-  if (EventMessage == platform::kEventTimer) StepPoll();
+  if (EventMessage == platform::kEventTimer) {
+    StepPoll();
+    FinishAnnouncement();
+  }
 }
 
 void SpeakSignalLevel() {

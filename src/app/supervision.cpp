@@ -10,6 +10,7 @@
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
+#include "operator/hit_log.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
@@ -116,6 +117,7 @@ bool HoldListScan() {
     SelectPanelFont();
     SetColour(kGreen);
     Print(ListLines[LastTunedListEntry() + 1]);
+    OpenListScanHit(ListLines[LastTunedListEntry() + 1].str());
     ListState = kListScanHeld;
   }
   PollState = kServeKeys;

@@ -172,6 +172,8 @@ bool ActOnEarlyKey() {
   return false;
 }
 
+void SayTunedFrequency() { SayFrequency(); }
+
 bool ActOnKeyBeforeScanEnd() { return ActOnKeyOf(kKeysBeforeScanEnd); }
 
 void ActOnKeyAfterScanEnd() { ActOnKeyOf(kKeysAfterScanEnd); }

@@ -15,6 +15,7 @@ bool ActOnKeyBeforeScanEnd();
 // The keys "E" to "T" tested after the scan-end rule.
 void ActOnKeyAfterScanEnd();
 
+void SayTunedFrequency();  // what "F" says: the frequency and the mode, or "scan"
 void CheckBankSettings();  // "Z"
 void ResetBankCheck();     // the bank under check back to "A", as at program start
 void StartListScan();      // "R" with a list loaded

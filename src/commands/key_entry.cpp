@@ -16,6 +16,7 @@
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "operator/operator_keys.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 
@@ -187,6 +188,8 @@ void HandleKey() {
     EnterDigit();
     return;
   }
+  // With a command waiting for its argument these keys are keys like any other.
+  if (PendingCommand == kNothingPending && ActOnOperatorKey()) return;
   if (ActOnPendingAndEarlyKeys()) return;
   ActOnCommandKeys(spaceMark);
 }

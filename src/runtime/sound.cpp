@@ -1,5 +1,7 @@
 #include "runtime/sound.h"
 
+#include <string>
+
 #include "runtime/journal.h"
 #include "runtime/platform/sound_player.h"
 
@@ -10,6 +12,11 @@ void PlaySoundFile(const std::string& path, int flags) {
   const std::string played = platform::GetSoundPlayer().Play(path, background);
   const char* kind = path.empty() ? "stop" : (background ? "async" : "sync");
   WriteJournal({"SOUND", kind, path, played.empty() ? "-" : played});
+}
+
+void PlayTone(int hertz, int milliseconds) {
+  const bool played = platform::GetSoundPlayer().PlayTone(hertz, milliseconds);
+  WriteJournal({"TONE", std::to_string(hertz), std::to_string(milliseconds), played ? "+" : "-"});
 }
 
 }  // namespace kestrel

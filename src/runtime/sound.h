@@ -10,5 +10,7 @@ inline constexpr int kPlaySync = 0;
 inline constexpr int kPlayBackground = 1;
 
 void PlaySoundFile(const std::string& path, int flags);
+// A short tone in the background (never over a sound still playing); journalled as TONE.
+void PlayTone(int hertz, int milliseconds);
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include "controls/controls_state.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
+#include "speech/announcements.h"
 #include "speech/speech_state.h"
 
 namespace kestrel {
@@ -34,9 +35,13 @@ void ShortenFraction() {
 
 }  // namespace
 
-void SayWord(const std::string& word) { PlaySoundFile(WaveFolder + word, kPlaySync); }
+void SayWord(const std::string& word) {
+  NoteSpokenWord(word, false);
+  PlaySoundFile(WaveFolder + word, kPlaySync);
+}
 
 void SayWordInBackground(const std::string& word) {
+  NoteSpokenWord(word, true);
   PlaySoundFile(WaveFolder + word, kPlayBackground);
 }
 

@@ -8,6 +8,11 @@ std::string FakeSoundPlayer::Play(const std::string& path, bool background) {
   return path;
 }
 
+bool FakeSoundPlayer::PlayTone(int hertz, int milliseconds) {
+  tones.emplace_back(hertz, milliseconds);
+  return true;
+}
+
 std::vector<std::string> FakeSoundPlayer::Paths() const {
   std::vector<std::string> paths;
   for (const auto& sound : played) paths.push_back(sound.path);

@@ -3,6 +3,7 @@
 
 #include <set>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "runtime/platform/sound_player.h"
@@ -17,8 +18,11 @@ struct PlayedSound {
 class FakeSoundPlayer final : public platform::SoundPlayer {
  public:
   std::string Play(const std::string& path, bool background) override;
+  bool PlayTone(int hertz, int milliseconds) override;
 
   std::vector<PlayedSound> played;
+  // Every tone asked for, as (hertz, milliseconds); tones are not in `played`.
+  std::vector<std::pair<int, int>> tones;
   // Paths that count as missing files: they are recorded but report nothing played.
   std::set<std::string> missing;
 
@@ -27,7 +31,10 @@ class FakeSoundPlayer final : public platform::SoundPlayer {
   // The paths of the voice folder with the folder cut off: "wave\scan" -> "scan";
   // pauses ("shdel") left out unless asked for.
   std::vector<std::string> Words(bool withPauses = false) const;
-  void Clear() { played.clear(); }
+  void Clear() {
+    played.clear();
+    tones.clear();
+  }
 };
 
 }  // namespace kestrel::fakes

@@ -103,6 +103,20 @@ TEST_F(SdlSoundTest, BackgroundPlayReturnsAtOnceAndTheNextPlayCutsItOff) {
   EXPECT_LT(ms, 1000);
 }
 
+TEST_F(SdlSoundTest, ATonePlaysInTheBackgroundNeverOverASoundAndAWordCutsItOff) {
+  WriteWav(folder / "wave" / "scan.wav", 2000);
+  player->Play("wave\\scan", true);
+  EXPECT_FALSE(player->PlayTone(800, 1000));
+  EXPECT_GT(player->QueuedMilliseconds(), 1500);
+  player->Play("", false);
+  const auto start = Clock::now();
+  EXPECT_TRUE(player->PlayTone(800, 1000));
+  EXPECT_LT(Clock::now() - start, std::chrono::milliseconds(100));
+  EXPECT_GT(player->QueuedMilliseconds(), 800);
+  player->Play("", false);
+  EXPECT_EQ(player->QueuedMilliseconds(), 0);
+}
+
 TEST_F(SdlSoundTest, AnEmptyPathOrAMissingFileStopsTheBackgroundSound) {
   WriteWav(folder / "wave" / "scan.wav", 2000);
   player->Play("wave\\scan", true);

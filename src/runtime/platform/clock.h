@@ -6,12 +6,15 @@ namespace kestrel::platform {
 struct LocalTime {
   int year = 1970, month = 1, day = 1;
   int hour = 0, minute = 0, second = 0;
+  int millisecond = 0;
 };
 
 class Clock {
  public:
   virtual ~Clock() = default;
   virtual LocalTime Now() = 0;
+  // Milliseconds of a clock that only ever counts on (never set back), for durations.
+  virtual long long SteadyMilliseconds();
 };
 
 // The clock in use; the real one unless a test installed another.

@@ -1,5 +1,6 @@
 // The platform implementations in use. Until main (or a test) installs others, the program
 // runs against inert ones: no port opens, no sound plays, no window shows.
+#include <chrono>
 #include <ctime>
 
 #include "runtime/platform/clock.h"
@@ -13,11 +14,12 @@ namespace {
 class SystemClock final : public Clock {
  public:
   LocalTime Now() override {
-    const std::time_t seconds = std::time(nullptr);
+    timespec stamp{};
+    clock_gettime(CLOCK_REALTIME, &stamp);
     std::tm parts{};
-    localtime_r(&seconds, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday,
-            parts.tm_hour, parts.tm_min, parts.tm_sec};
+    localtime_r(&stamp.tv_sec, &parts);
+    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
+            parts.tm_min,         parts.tm_sec,    static_cast<int>(stamp.tv_nsec / 1000000)};
   }
 };
 
@@ -56,6 +58,12 @@ WindowSystem* window_in_use = &no_window;
 
 Clock& GetClock() { return *clock_in_use; }
 void InstallClock(Clock* clock) { clock_in_use = clock ? clock : &system_clock; }
+
+long long Clock::SteadyMilliseconds() {
+  return std::chrono::duration_cast<std::chrono::milliseconds>(
+             std::chrono::steady_clock::now().time_since_epoch())
+      .count();
+}
 
 SerialPorts& GetSerialPorts() { return *ports_in_use; }
 void InstallSerialPorts(SerialPorts* ports) { ports_in_use = ports ? ports : &no_serial_ports; }

@@ -4,7 +4,10 @@
 
 #include <algorithm>
 #include <chrono>
+#include <cmath>
+#include <numbers>
 #include <thread>
+#include <vector>
 
 #include "runtime/platform/sound_path.h"
 
@@ -59,6 +62,23 @@ bool LoadConverted(const std::string& file, Samples& out) {
   }
   SDL_FreeWAV(raw);
   return ok;
+}
+
+// A sine tone at a quarter of full scale, faded in and out over 5 ms so it does not click.
+std::vector<Sint16> ToneSamples(int hertz, int milliseconds) {
+  constexpr double kAmplitude = 8192.0;
+  constexpr int kFadeSamples = kRate / 200;
+  const int count = std::max(0, kRate * milliseconds / 1000);
+  std::vector<Sint16> samples(static_cast<std::size_t>(count));
+  for (int i = 0; i < count; ++i) {
+    const double fade =
+        std::min({1.0, static_cast<double>(i) / kFadeSamples,
+                  static_cast<double>(count - 1 - i) / kFadeSamples});
+    const double phase = 2.0 * std::numbers::pi * hertz * i / kRate;
+    samples[static_cast<std::size_t>(i)] =
+        static_cast<Sint16>(std::lround(kAmplitude * fade * std::sin(phase)));
+  }
+  return samples;
 }
 
 }  // namespace
@@ -121,6 +141,14 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
   if (device_ != 0 && SDL_QueueAudio(device_, samples.data, samples.size) != 0) return {};
   if (!background) WaitUntilHeard(samples.size);
   return file;
+}
+
+bool SdlSoundPlayer::PlayTone(int hertz, int milliseconds) {
+  if (device_ == 0 || SDL_GetQueuedAudioSize(device_) > 0) return false;
+  const std::vector<Sint16> samples = ToneSamples(hertz, milliseconds);
+  if (samples.empty()) return false;
+  return SDL_QueueAudio(device_, samples.data(),
+                        static_cast<Uint32>(samples.size() * sizeof(Sint16))) == 0;
 }
 
 // The device takes the queue one buffer at a time; the queue is empty once it has taken the

@@ -19,6 +19,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
 
   std::string Play(const std::string& path, bool background) override;
+  bool PlayTone(int hertz, int milliseconds) override;
 
   // The audio driver in use ("pulseaudio", "alsa", "dummy", ...), "" without a device.
   std::string DriverName() const;

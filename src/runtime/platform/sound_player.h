@@ -14,6 +14,13 @@ class SoundPlayer {
   // play. An empty path stops playback. Returns the file played, or "" when none was found
   // or read (then it returns at once and plays nothing).
   virtual std::string Play(const std::string& path, bool background) = 0;
+  // Plays a sine tone in the background, unless a sound is still playing: a tone never cuts
+  // off a word, and the next play cuts off the tone. True when the tone was started.
+  virtual bool PlayTone(int hertz, int milliseconds) {
+    (void)hertz;
+    (void)milliseconds;
+    return false;
+  }
 };
 
 SoundPlayer& GetSoundPlayer();

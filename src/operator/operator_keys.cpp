@@ -1,0 +1,131 @@
+#include "operator/operator_keys.h"
+
+#include <algorithm>
+#include <string>
+#include <vector>
+
+#include "app/app.h"
+#include "app/app_state.h"
+#include "banks/banks_state.h"
+#include "commands/commands_internal.h"
+#include "commands/commands_state.h"
+#include "commands/key_codes.h"
+#include "controls/controls_state.h"
+#include "link/link_state.h"
+#include "link/receiver_commands.h"
+#include "operator/operator_state.h"
+#include "runtime/sound.h"
+#include "runtime/text.h"
+#include "speech/announcements.h"
+#include "speech/speech.h"
+#include "speech/speech_state.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFirstEntry = 4;  // frequency line of a bank's first entry
+constexpr int kLowestToneHz = 300;
+constexpr int kHighestToneHz = 1500;
+constexpr int kHighestLevel = 255;
+constexpr int kToneMs = 40;
+
+// Digits one by one, "point" for a point.
+void SayDigits(const std::string& text) {
+  for (const char c : text) SayWord(c == '.' ? "point" : std::string(1, c));
+}
+
+void SayOnOff(const char* word, int on) {
+  SayWord(word);
+  SayWord(on == 1 ? "on" : "off");
+}
+
+// Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
+int EntryPosition() {
+  int line = ListIndex;
+  if (ListState > 2) line = ListIndex > kFirstEntry ? ListIndex - 2 : ListLast;
+  return line >= kFirstEntry ? (line - kFirstEntry) / 2 + 1 : 1;
+}
+
+void SayWhatRuns() {
+  if (SearchActive > 0) {
+    SayWord("srch");
+    SayWord("found");
+    SayDigits(std::to_string(FoundCount));
+  } else if (MemoryScanState > 0) {
+    SayWord("scan");
+    SayWord("radbank");
+    SayWord(LastScanBank.str());
+  } else if (ListState > 0) {
+    if (ListState > 1) SayWord("scan");
+    SayWord("bank");
+    SayDigits(Mid(BankFileName.str(), 5, 2));
+    SayWord("entry");
+    SayDigits(std::to_string(EntryPosition()));
+  }
+}
+
+// The whole state, most important first.
+void SayStatus() {
+  command_parts::SayTunedFrequency();
+  SayWhatRuns();
+  SayWord("incr");
+  SayDigits(StepText.str());
+  SayWord(AttenuatorOn == 1 ? "atton" : "attoff");
+  SayOnOff("noise", NoiseLimiterOn);
+  SayOnOff("svoice", ScanVoice);
+  SpeakSignalLevel();
+}
+
+void SayAgain() {
+  const std::vector<AnnouncedWord> words = LastAnnouncement();
+  for (const auto& spoken : words) {
+    if (spoken.background) {
+      SayWordInBackground(spoken.word);
+    } else {
+      SayWord(spoken.word);
+    }
+  }
+}
+
+void ToggleLevelTones() {
+  LevelTones = 1 - LevelTones;
+  SayOnOff("tone", LevelTones);
+}
+
+}  // namespace
+
+bool ActOnOperatorKey() {
+  if (KeyCode == keys::Letter('V')) {
+    SayStatus();
+  } else if (KeyCode == keys::Letter('Y')) {
+    SayAgain();
+  } else if (KeyCode == keys::Letter('U')) {
+    ToggleLevelTones();
+  } else {
+    return false;
+  }
+  return true;
+}
+
+// An asked level carries a flag before its digits (a blank when open); an unasked report
+// carries the flag only while the squelch is closed.
+int ReplyLevel() {
+  const std::string& reply = ReplyText.str();
+  if (Left(reply, 2) != kReplyLevel && Left(reply, 2) != kReplyLevelReport) return -1;
+  if (Mid(reply, 3, 1) == kReplyScanningFlag) return -1;
+  const std::string digits = Mid(reply, Mid(reply, 3, 1) == " " ? 4 : 3, 3);
+  if (Length(digits) != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) {
+        return c >= '0' && c <= '9';
+      })) {
+    return -1;
+  }
+  return std::min(std::stoi(digits), kHighestLevel);
+}
+
+void PlayLevelTone() {
+  const int level = ReplyLevel();
+  if (LevelTones != 1 || level < 0 || ReceiverScanning == 1) return;
+  PlayTone(kLowestToneHz + level * (kHighestToneHz - kLowestToneHz) / kHighestLevel, kToneMs);
+}
+
+}  // namespace kestrel

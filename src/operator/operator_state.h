@@ -1,0 +1,11 @@
+// Program-wide state of the operator's own keys: status, say again and the level tones.
+#pragma once
+
+namespace kestrel {
+
+extern int LevelTones;  // 1: a short tone follows each level poll that found a signal
+
+// Puts the level tones, the hit log and the kept announcement back to their start.
+void ResetOperatorState();
+
+}  // namespace kestrel

@@ -1,0 +1,100 @@
+#include <gtest/gtest.h>
+
+#include <filesystem>
+
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls_state.h"
+#include "operator/hit_log.h"
+#include "polling_fixture.h"
+
+namespace kestrel {
+namespace {
+
+const std::string kHeader =
+    "start,end,duration_s,frequency_mhz,mode,level_raw,s_reading,hits,source,label\r\n";
+
+class HitLogTest : public PollingTest {
+ protected:
+  void SetUp() override {
+    PollingTest::SetUp();
+    ModeText = "FM";
+    const char* lines[] = {"Srchbank", "FM", "12.5", " ", "9999"};
+    for (int i = 0; i < 5; ++i) ListLines[i] = lines[i];
+  }
+  void At(int second, int millisecond, long long steady) {
+    clock.now.second = second;
+    clock.now.millisecond = millisecond;
+    clock.steady = steady;
+  }
+  // The search halts on a level reply and "RX" answers with the frequency.
+  void SearchHalts(const std::string& level, const std::string& frequency) {
+    LevelPoll(level);
+    ASSERT_EQ(PollState, 3);
+    Tick();
+    line->Feed("VS RF" + frequency + " ST012500 AU0 MD1 AT0");
+    Tick();
+  }
+};
+
+TEST_F(HitLogTest, EachSearchHaltIsOneLineWithItsTimesHighestLevelAndCount) {
+  SearchActive = 1;
+  StopMode = 1;
+  At(7, 250, 10000);
+  SearchHalts("LM 100", "0145500000");
+  At(8, 0, 10750);
+  LevelPoll("LM 130");
+  LevelPoll("LM 090");
+  At(9, 750, 12500);
+  LevelPoll("LM%000");  // the search runs on
+  ASSERT_EQ(SearchActive, 1);
+  At(20, 0, 23000);
+  SearchHalts("LM 050", "0145500000");
+  At(21, 40, 24040);
+  CloseHeldHit();  // the program ends while the signal is held
+  CloseHeldHit();  // nothing held any more
+  EXPECT_EQ(ReadFile("hits.csv"),
+            kHeader +
+                "2026-12-06T09:41:07.250,2026-12-06T09:41:09.750,2.5,145.5,FM,130,S9+,1,search,"
+                "\r\n"
+                "2026-12-06T09:41:20.000,2026-12-06T09:41:21.040,1.0,145.5,FM,50,S4,2,search,"
+                "\r\n");
+}
+
+TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile) {
+  WriteFile("hits.csv", kHeader + "x,y,1.0,146,FM,60,S5,1,\"list scan 07\",\"a \"\"b\"\"\"\r\n");
+  const char* lines[] = {"bank07", "FM", "12.5", " ", "146.0", "TOWER, NORTH", "9999"};
+  for (int i = 0; i < 7; ++i) ListLines[i] = lines[i];
+  BankFileName = "bank07.dat";
+  ListState = 2;
+  ListIndex = 4;
+  FrequencyText = "146.0";
+  LevelPoll("LM 100");
+  LevelPoll("LM%000");  // on to the next entry
+  ListState = 0;
+  MemoryScanState = 2;
+  LevelPoll("LC087 MA05 RF0145500000");
+  Tick();
+  Tick();
+  LevelPoll("LC%012 MA05");
+  const std::string file = ReadFile("hits.csv");
+  EXPECT_NE(file.find(",146,FM,100,S8,2,list scan 07,\"TOWER, NORTH\"\r\n"), std::string::npos)
+      << file;
+  EXPECT_NE(file.find(",145.5,FM,87,S7,1,memory scan A05,\r\n"), std::string::npos) << file;
+}
+
+TEST_F(HitLogTest, AnUnwritableLogSaysFailedOnceAndTheSearchListKeepsTheFind) {
+  std::filesystem::create_directory("hits.csv");
+  SearchActive = 1;
+  StopMode = 1;
+  for (const char* frequency : {"0145500000", "0146000000"}) {
+    SearchHalts("LM 100", frequency);
+    LevelPoll("LM%000");
+  }
+  EXPECT_EQ(sound.Words(), (std::vector<std::string>{"stop", "failed", "stop"}));
+  EXPECT_EQ(ListLines[4], "145.5");
+  EXPECT_EQ(ListLines[6], "146.");
+}
+
+}  // namespace
+}  // namespace kestrel

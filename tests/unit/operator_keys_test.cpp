@@ -1,0 +1,111 @@
+#include <gtest/gtest.h>
+
+#include <cstdio>
+
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls_state.h"
+#include "operator/operator_state.h"
+#include "polling_fixture.h"
+#include "speech/announcements.h"
+
+namespace kestrel {
+namespace {
+
+using Words = std::vector<std::string>;
+
+class OperatorKeysTest : public PollingTest {
+ protected:
+  void SetUp() override {
+    PollingTest::SetUp();
+    FrequencyText = "145.5";
+    ModeText = "FM";
+    StepText = "12.5";
+    AttenuatorOn = 0;
+    NoiseLimiterOn = 1;
+    SignalLevel = 10;
+  }
+  // A key pressed and served, then its reply marker: the words it said.
+  Words Key(char letter) {
+    sound.Clear();
+    Press(letter);
+    Release(letter);
+    Tick();
+    Tick();
+    return sound.Words();
+  }
+};
+
+TEST_F(OperatorKeysTest, StatusSaysTheWholeStateAndEndsNoScanNorSendsAnything) {
+  ListState = 1;
+  BankFileName = "bank07.dat";
+  ListIndex = 6;
+  EXPECT_EQ(Key('V'), (Words{"1", "4", "5", "point", "5", "fm.wav", "bank", "0", "7", "entry",
+                             "2", "incr", "1", "2", "point", "5", "attoff", "noise", "on",
+                             "svoice", "on", "s", "9", "plus"}));
+  ListState = 0;
+  MemoryScanState = 1;  // freshly started: any other key would end it
+  LastScanBank = "C";
+  const Words words = Key('V');
+  EXPECT_EQ(Words(words.begin(), words.begin() + 4), (Words{"scan", "scan", "radbank", "C"}));
+  EXPECT_EQ(MemoryScanState, 1);
+  SearchActive = 2;
+  FoundCount = 12;
+  MemoryScanState = 0;
+  const Words searching = Key('V');
+  EXPECT_EQ(Words(searching.begin() + 6, searching.begin() + 10),  // after 145.5 FM
+            (Words{"srch", "found", "1", "2"}));
+  EXPECT_EQ(line->TakeWritten(), "");
+}
+
+TEST_F(OperatorKeysTest, SayAgainRepeatsTheLastAnnouncementAndPendingCommandsKeepTheirRules) {
+  SearchActive = 1;
+  StopMode = 1;
+  LevelPoll("LM 100");  // the poller says "stop", then asks where the search halted
+  Tick();
+  line->Feed("VS RF0145500000 ST012500 AU0 MD1 AT0");
+  Tick();
+  EXPECT_EQ(Key('Y'), Words{"stop"});
+  Key('M');
+  EXPECT_EQ(Key('Y'), (Words{"s", "8"}));
+  EXPECT_EQ(Key('Y'), (Words{"s", "8"}));
+  Key('S');
+  ASSERT_EQ(PendingCommand, 1);
+  EXPECT_EQ(Key('V'), Words{});  // cancels the start entry like any other key
+  EXPECT_EQ(PendingCommand, 0);
+  Key('G');
+  EXPECT_EQ(Key('U'), Words{"inv"});  // not a bank letter
+  EXPECT_EQ(LevelTones, 0);
+}
+
+TEST_F(OperatorKeysTest, LevelTonesFollowOpenSquelchPollsOnly) {
+  LevelPoll("LM 255");
+  EXPECT_TRUE(sound.tones.empty());
+  EXPECT_EQ(Key('U'), (Words{"tone", "on"}));
+  LevelPoll("LM 255");
+  LevelPoll("LM%100");
+  LevelPoll("LM 000");
+  EXPECT_EQ(sound.tones, (std::vector<std::pair<int, int>>{{1500, 40}, {300, 40}}));
+  EXPECT_EQ(Key('U'), (Words{"tone", "off"}));
+  LevelPoll("LM 255");
+  EXPECT_TRUE(sound.tones.empty());
+}
+
+TEST_F(OperatorKeysTest, EachAnnouncementIsOneTextLineOfPhrases) {
+  EXPECT_EQ(AnnouncementText({{"1"}, {"4"}, {"5"}, {"point"}, {"5"}, {"fm.wav"}}), "145.5 FM");
+  EXPECT_EQ(AnnouncementText({{"srching"}, {"wfm.wav"}, {"shdel"}, {"s"}, {"9"}, {"plus"}}),
+            "searching wide FM S 9 plus");
+  std::FILE* output = std::tmpfile();
+  SetTextLineOutput(output);
+  Key('F');
+  Tick();  // no word: no line
+  SetTextLineOutput(nullptr);
+  std::rewind(output);
+  char text[100] = {};
+  const std::size_t length = std::fread(text, 1, sizeof text - 1, output);
+  std::fclose(output);
+  EXPECT_EQ(std::string(text, length), "09:41:07 145.5 FM\n");
+}
+
+}  // namespace
+}  // namespace kestrel
