@@ -81,15 +81,7 @@ class PtyProgram(e2e.Program):
         self._errors.close()
 
 
-class OperatorLog(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class OperatorLog(e2e.XvfbTestCase):
     def session(self, **options):
         options.setdefault("voice_set", "short")
         return PanelSession(self.x, **options)
