@@ -33,6 +33,7 @@ int MemoryScanState = 0;
 int StopHoldoff = 0;
 int ListState = 0;
 int ResumeCountdown = 0;
+int LevelPollsRead = 0;
 
 void ResetAppState() {
   MainWindow = WindowRecord{};
@@ -55,6 +56,7 @@ void ResetAppState() {
   StopHoldoff = 0;
   ListState = 0;
   ResumeCountdown = 0;
+  LevelPollsRead = 0;
 }
 
 void ResetProgramState() {

@@ -66,8 +66,12 @@ void ShowLevel() {
   SetColour(kBlack);
 }
 
+// Until the receiver has had one chance to answer a level request, a key waits: typed
+// during the start-up announcement it would otherwise find the receiver not yet heard.
+bool KeysWaitForFirstPoll() { return LinkState == -1 && LevelPollsRead == 0; }
+
 void ServeKeys() {
-  if (KeyQueueCount != 0) {
+  if (KeyQueueCount != 0 && !KeysWaitForFirstPoll()) {
     HandleKey();
   } else {
     PollState = polling::kAskLevel;
@@ -83,6 +87,7 @@ void AskLevel() {
 // An empty read leaves the bar alone; the supervision then goes by the last scanning flag.
 void ReadLevel() {
   ReadReply();
+  LevelPollsRead = 1;
   if (!ReplyText.empty()) ShowLevel();
   polling::SuperviseScans();
 }

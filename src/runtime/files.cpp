@@ -104,8 +104,9 @@ void CloseFile(FileVariable& file) {
   file.handle = -1;
 }
 
-void DeleteFile(const std::string& name) {
-  if (!name.empty()) ::unlink(name.c_str());
+bool DeleteFile(const std::string& name) {
+  if (name.empty()) return true;
+  return ::unlink(name.c_str()) == 0 || errno == ENOENT;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
