@@ -106,7 +106,10 @@ void CloseFile(FileVariable& file) {
 
 bool DeleteFile(const std::string& name) {
   if (name.empty()) return true;
-  return ::unlink(name.c_str()) == 0 || errno == ENOENT;
+  if (::unlink(name.c_str()) == 0) return true;
+  // A read-only file system refuses the unlink even of a name it does not hold.
+  struct stat info {};
+  return ::lstat(name.c_str(), &info) != 0 && errno == ENOENT;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
