@@ -50,6 +50,7 @@ void ReportMissingConfiguration() {
 
 void ResetOperatingState() {
   LinkState = -1;
+  LevelPollsRead = 0;
   DisplayLine = "Connecting";
   FrequencyText = "";
   SpokenText = "145";
