@@ -35,6 +35,7 @@ int MemoryScanState = 0;
 int StopHoldoff = 0;
 int ListState = 0;
 int ResumeCountdown = 0;
+int LevelPollsRead = 0;
 
 void ResetAppState() {
   MainWindow = WindowRecord{};
@@ -58,6 +59,7 @@ void ResetAppState() {
   ListState = 0;
   ResumeCountdown = 0;
   polling::ResetHaltedSearchQuestion();
+  LevelPollsRead = 0;
 }
 
 void ResetProgramState() {

@@ -30,6 +30,7 @@ extern int MemoryScanState;            // 0 none, 1 started, 2 scanning, 3 stopp
 extern int StopHoldoff;                // polls left before a scanning report after a stop
 extern int ListState;                  // 0 none, 1 browsing, 2 scan started, 3 scanning, 4 stopped
 extern int ResumeCountdown;            // level polls left before a halted search goes on
+extern int LevelPollsRead;             // level replies read (or found missing) since start, 0..1
 
 // Puts every program-wide variable back to its value at program start.
 void ResetProgramState();

@@ -29,6 +29,9 @@ constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight 
 constexpr int kWindowStyle = 0x20000;  // a minimise button
 constexpr int kTimerPeriodMs = 100;
 constexpr int kTimerNumber = 1;
+// The start-up announcement: the program's name and version.
+// voice-words
+constexpr const char* kAnnouncement[] = {"kestrel", "4", "point", "0"};
 
 // The numeric value of one configuration character, as an integer.
 int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
@@ -49,6 +52,7 @@ void ReportMissingConfiguration() {
 
 void ResetOperatingState() {
   LinkState = -1;
+  LevelPollsRead = 0;
   DisplayLine = "Connecting";
   FrequencyText = "";
   SpokenText = "145";
@@ -151,7 +155,7 @@ int RunProgram() {
   if (DebugFlag == 1) StartTrace();
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);
-  for (const char* word : {"kestrel", "4", "point", "0"}) SayWord(word);
+  for (const char* word : kAnnouncement) SayWord(word);
   FinishAnnouncement();  // the version stands apart from the frequency said next
   InitialiseReceiver();
   StartTimer(MainWindow, kTimerPeriodMs, kTimerNumber);

@@ -69,8 +69,12 @@ void ShowLevel() {
   SetColour(kBlack);
 }
 
+// Until the receiver has had one chance to answer a level request, a key waits: typed
+// during the start-up announcement it would otherwise find the receiver not yet heard.
+bool KeysWaitForFirstPoll() { return LinkState == -1 && LevelPollsRead == 0; }
+
 void ServeKeys() {
-  if (KeyQueueCount != 0) {
+  if (KeyQueueCount != 0 && !KeysWaitForFirstPoll()) {
     HandleKey();
     FollowHeldHit();
   } else {
@@ -87,6 +91,7 @@ void AskLevel() {
 // An empty read leaves the bar alone; the supervision then goes by the last scanning flag.
 void ReadLevel() {
   ReadReply();
+  LevelPollsRead = 1;
   if (!ReplyText.empty()) ShowLevel();
   NoteLevelReply();
   polling::SuperviseScans();

@@ -53,9 +53,9 @@ int LastTunedListEntry() {
 }
 
 // Tunes the entry at ListIndex and moves on to the next, back to the first after the last.
-// The end marker itself (an empty list) is never tuned.
+// The end marker itself (an empty list), and a line past it, are never tuned.
 void TuneNextListEntry() {
-  if (!IsListEntry(ListIndex)) ListIndex = kFirstEntry;
+  if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntry;
   if (ListLines[ListIndex] == EndMarker) return;
   FrequencyText = ListLines[ListIndex];
   SpokenText = FrequencyText;

@@ -75,21 +75,31 @@ int LoadBankFile() {
   return 0;
 }
 
+int LoadBankFileNamed(const std::string& name) {
+  const Text loadedName = BankFileName;
+  BankFileName = name;
+  const int result = LoadBankFile();
+  if (result != 0) BankFileName = loadedName;
+  return result;
+}
+
 // The bank is written whole to a file beside it and only then renamed over it, so a crash
 // or a full disk half way leaves the old bank as it was.
-void SaveBankFile() {
+int SaveBankFile() {
   const std::string name = BankFileName;
-  if (!IsSafeBankFileName(name)) return;
+  if (!IsSafeBankFileName(name)) return 1;
   // The rename would replace a bank marked read-only as readily as any other: such a bank
   // is left as it is, as if it could not be opened for writing.
-  if (IsReadOnlyFile(name)) return;
+  if (IsReadOnlyFile(name)) return 1;
   const std::string temporary = name + kTemporarySuffix;
   // Whatever stands under the temporary name (a link, say) is removed, never written through.
   DeleteFile(temporary);
-  if (OpenFile(BankFile, temporary, "W") != 0) return;
+  if (OpenFile(BankFile, temporary, "W") != 0) return 1;
   const bool written = WriteTable(BankFile) && FlushFile(BankFile);
   CloseFile(BankFile);
-  if (!written || !RenameFile(temporary, name)) DeleteFile(temporary);
+  if (written && RenameFile(temporary, name)) return 0;
+  DeleteFile(temporary);
+  return 1;
 }
 
 }  // namespace kestrel

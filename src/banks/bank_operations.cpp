@@ -40,8 +40,9 @@ void ClearLines(Text (&lines)[kListSize]) {
 }
 
 // A missing bank (its load has said "bnf") is made in ListLines without entries and saved
-// at once; the operator hears "create" and the first two characters of spokenKey.
-void CreateBank(std::string_view spokenKey, const Text& mode, const Text& step,
+// at once; the operator hears "create" and the first two characters of spokenKey. The
+// result is that of the save.
+int CreateBank(std::string_view spokenKey, const Text& mode, const Text& step,
                 const Text& reserved) {
   SayWord("create");
   SayWord(Mid(spokenKey, 1, 1));
@@ -54,7 +55,7 @@ void CreateBank(std::string_view spokenKey, const Text& mode, const Text& step,
   ListLines[kFirstEntryLine] = EndMarker;
   ListLast = kFirstEntryLine - 2;
   ListIndex = ListLast;
-  SaveBankFile();
+  return SaveBankFile();
 }
 
 // The even line from 4 to 186 that holds the end marker; 0 when there is none.
@@ -183,7 +184,10 @@ void TransferBank() {
   if (LoadBankFile() != 0) {
     if (!IsSafeBankFileName(BankFileName)) return;  // names no bank: nothing is made
     // The operator hears the characters typed, also when the source is the search list.
-    CreateBank(ArgumentText, ModeText, StepText, kReservedLine);
+    if (CreateBank(ArgumentText, ModeText, StepText, kReservedLine) != 0) {
+      SayWord("failed");
+      return;
+    }
   }
   ClearLines(MergeLines);
   for (int i = 0; i < kCopiedLines; ++i) MergeLines[i] = ListLines[i];
@@ -210,19 +214,23 @@ void MergeIntoBank() {
     SayWord("n");
     return;
   }
-  SaveBankFile();
+  if (SaveBankFile() != 0) {
+    SayWord("failed");
+    return;
+  }
   SayWord(outcome.full ? "n" : "ok");
 }
 
 void SortBankFile() {
-  BankFileName = BankFileNameOf(ArgumentText);
-  if (LoadBankFile() != 0) return;
+  // A bank that cannot be read leaves the bank loaded before, and its name, as they were.
+  if (LoadBankFileNamed(BankFileNameOf(ArgumentText)) != 0) return;
   SortEntries();
   MarkRepeats();
   CloseGaps();
   UpdateListLast();
-  SaveBankFile();
-  SayWord("ok");
+  // The repeats are gone: a browse position past the new end would name no entry.
+  if (ListIndex > ListLast) ListIndex = ListLast;
+  SayWord(SaveBankFile() == 0 ? "ok" : "failed");
 }
 
 }  // namespace kestrel

@@ -19,6 +19,7 @@ constexpr int kWaitPauses = 10;         // after "wait", before the first entry
 constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
 constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
 constexpr int kFrequencyDigits = 10;
+constexpr int kMegahertzDigits = 4;
 constexpr int kLabelWidth = 12;         // the receiver's memory text
 
 struct ModeDigit {
@@ -38,16 +39,16 @@ std::string ModeDigitOf(const Text& mode) {
   return "";
 }
 
-// MHz as typed ("145.5", "1296", ".5") to the receiver's ten digits ("0145500000").
+// MHz as typed or tuned ("145.5", "1296", ".5", "0.5") to the receiver's ten digits
+// ("0145500000", "1296000000", "0000500000"): the MHz digits filled to four from the left,
+// then the fraction filled with zeros to six.
 std::string FrequencyField(const Text& line) {
-  std::string field = line.str();
-  const int whole = TruncateInteger(TextToNumber(field));
-  if (whole < 1000) field = "0" + field;
-  if (whole < 100) field = "0" + field;
-  if (whole < 10) field = "0" + field;
-  if (whole == 0) field = "0" + field;
-  const int point = Find(field, ".");
-  if (point > 0) field = Left(field, point - 1) + Mid(field, point + 1);
+  const std::string& text = line.str();
+  int point = Find(text, ".");
+  if (point == 0) point = Length(text) + 1;
+  std::string field = Left(text, point - 1);
+  if (Length(field) < kMegahertzDigits) field.insert(0, kMegahertzDigits - Length(field), '0');
+  field += Mid(text, point + 1);
   if (Length(field) < kFrequencyDigits) field += std::string(kFrequencyDigits - Length(field), '0');
   return field;
 }
@@ -78,8 +79,10 @@ void SendMemoryWrite(int line, const std::string& modeDigit) {
 // The receiver stores a channel slowly: the first entries wait longer, and nothing is
 // read back, so the pauses are all the pacing there is.
 void WriteBankToReceiver() {
-  BankFileName = BankFileNameOf(Left(ArgumentText.str(), 2));
-  if (LoadBankFile() != 0) return;
+  if (LoadBankFileNamed(BankFileNameOf(Left(ArgumentText.str(), 2))) != 0) return;
+  // The receiver's bank is erased only now that there is a bank to write into it.
+  CommandText = std::string(kCommandMemoryErase) + Mid(ArgumentText.str(), 3, 1) + kMemoryEraseAll;
+  SendCommand();
   SayWord("wait");
   PlayPauses(kWaitPauses);
   const std::string modeDigit = ModeDigitOf(ListLines[1]);

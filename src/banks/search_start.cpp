@@ -58,7 +58,9 @@ void StartSearch() {
   ShowSearchMode();
   SayWord("srch");
   StartSearchList();
-  SpokenText = SearchStartText;
+  // The search starts from its start limit: that is the frequency now shown and read out.
+  FrequencyText = SearchStartText;
+  SpokenText = FrequencyText;
   Pause();
   TuneVfoA();
   SpokenText = SearchEndText;

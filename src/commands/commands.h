@@ -9,6 +9,8 @@ void FixBankSetting();       // gives the bank under check 90 channels and waits
 void ExecutePendingCommand();  // Enter (and "Q"): runs PendingCommand
 void ApplyTypedFrequency();
 void SelectBank();
-void KillListEntry();
+// Removes the browsed entry and saves the bank: 0 when saved, greater than 0 when its file
+// was not written (or no entry stood there).
+int KillListEntry();
 
 }  // namespace kestrel

@@ -76,8 +76,8 @@ void DeleteBankFile() {
   } else {
     // Only a bank of the working folder is ever deleted, whatever the key typed.
     const std::string name = BankFileNameOf(ArgumentText);
-    if (IsSafeBankFileName(name)) DeleteFile(name);
-    SayWord("ok");  // also when there was no such file
+    const bool gone = !IsSafeBankFileName(name) || DeleteFile(name);
+    SayWord(gone ? "ok" : "failed");  // "ok" also when there was no such file
   }
   PendingCommand = kNothingPending;
 }
@@ -90,8 +90,7 @@ bool BrowsedEntryExists() {
 
 void KillBrowsedEntry() {
   if (BrowsedEntryExists()) {
-    KillListEntry();
-    SayWord("ok");
+    SayWord(KillListEntry() == 0 ? "ok" : "failed");
   } else {
     SayWord("inv");
   }

@@ -25,7 +25,6 @@ namespace {
 
 constexpr int kRawReplyMax = 255;    // the raw test reads whatever came, up to this many bytes
 constexpr int kRawLineBlanks = 22;   // cover the rest of a longer earlier test line
-constexpr const char* kSearchListFile = "bank00.dat";
 
 void TakeFirstQueueEntry() {
   KeyCode = KeyQueue[0];
@@ -76,10 +75,9 @@ void TakeWriteBankLetter() {
     PendingCommand = kNothingPending;
     return;
   }
+  // The receiver's bank is erased by the write itself, once its bank file has been read.
   ArgumentText = ArgumentText + CharOf(KeyCode);
   SayWord(CharOf(KeyCode));
-  CommandText = std::string(kCommandMemoryErase) + Mid(ArgumentText, 3, 1) + kMemoryEraseAll;
-  SendCommand();
 }
 
 // During "radbank" a letter A to J is the bank; any other key refuses the command.
@@ -93,18 +91,12 @@ void TakeRadbankLetter() {
   PendingCommand = kNothingPending;
 }
 
-// A quit while a search runs ends the program without closing the search: its finds are
-// written to the search list file first.
-void SaveSearchListBeforeQuit() {
-  if (SearchActive <= 0) return;
-  BankFileName = kSearchListFile;
-  SaveBankFile();
-}
-
+// A quit while a search runs first ends the search as Enter does (its finds are saved to
+// the search list file and counted), so that the pending command runs as it would on Enter.
 void QuitAfterPendingCommand() {
   QuitRequested = 1;
   RunFlag = 0;
-  SaveSearchListBeforeQuit();
+  if (SearchActive > 0) EndSearch();
   ExecutePendingCommand();
 }
 

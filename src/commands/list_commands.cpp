@@ -84,10 +84,12 @@ void BrowseList() {
     return;
   }
   PrintEntryLabel(Spaces(kEntryLabelBlanks));
+  // Only lines before the end marker are entries, wherever ListIndex was left.
+  const int end = EndMarkerLine(kFirstEntry);
   ListIndex += KeyCode == keys::kUp ? 2 : -2;
-  if (ListIndex == kFirstEntry - 2) ListIndex = ListLast;  // down from the first: the last
+  if (ListIndex < kFirstEntry) ListIndex = end - 2;  // down from the first: the last
+  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntry : end - 2;
   if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) ListIndex = kFirstEntry;
-  if (ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntry;  // up from the last
   TuneListEntry();
   PrintEntryLabel(ListLines[ListIndex + 1]);
   if (ListIndex == kFirstEntry) SayWord("beep");  // the first entry is marked by a beep
@@ -95,11 +97,10 @@ void BrowseList() {
 
 }  // namespace command_parts
 
+// Browsing a bank file leaves the receiver's memory alone.
 void SelectBank() {
   BankFileName = "bank" + ArgumentText + ".dat";
   command_parts::Pause();
-  CommandText = std::string(kCommandMemoryErase) + "A" + kMemoryEraseAll;
-  SendCommand();
   if (LoadBankFile() != 0) {  // "bnf" has been said
     ListState = 0;
     MemoryScanState = 0;
@@ -121,9 +122,9 @@ void SelectBank() {
   SayWord("sel");
 }
 
-void KillListEntry() {
-  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) return;
-  if (ListLines[ListIndex] == EndMarker) return;  // no entry stands there
+int KillListEntry() {
+  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) return 1;
+  if (ListLines[ListIndex] == EndMarker) return 1;  // no entry stands there
   // Every later entry moves up by one, the end marker with them, wherever it stands.
   for (int i = ListIndex; i + 3 < kListSize; i += 2) {
     ListLines[i] = ListLines[i + 2];
@@ -135,13 +136,12 @@ void KillListEntry() {
   if (ListIsEmpty()) {
     // The only entry went: the empty bank is kept, there is nothing left to browse.
     ListIndex = ListLast;
-    SaveBankFile();
     ListState = 0;
-    return;
+    return SaveBankFile();
   }
   if (ListLines[ListIndex] == EndMarker) ListIndex = ListLast;  // the last entry went
   TuneListEntry();
-  SaveBankFile();
+  return SaveBankFile();
 }
 
 }  // namespace kestrel

@@ -78,17 +78,13 @@ void HzToFrequencyText() {
   SpokenText = text;
 }
 
+// The whole step, to the hertz: 6.25 kHz pages by 6250 Hz, so paging stays on the raster.
 void StepTextToHz() {
   const std::string step = StepText.str();
-  const int point = Find(step, ".");
-  StepHz = StoreInteger(TextToNumber(step));
-  if (point == 0) {
-    StepHz = StoreInteger(static_cast<double>(StepHz) * kHertzPerKilohertz);
-    return;
-  }
+  int point = Find(step, ".");
+  if (point == 0) point = Length(step) + 1;
   StepHz = StoreInteger(TextToNumber(Left(step, point - 1)) * kHertzPerKilohertz);
-  // Only the first decimal counts: a 6.25 kHz step pages by 6.2 kHz.
-  StepHz = StoreInteger(TextToNumber(Mid(step, point + 1, 1)) * (kHertzPerKilohertz / 10) + StepHz);
+  StepHz = AddFraction(StepHz, step, point, kHertzPerKilohertz / 10);
 }
 
 void TuneByKilohertz() {

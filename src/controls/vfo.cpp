@@ -22,7 +22,8 @@ constexpr int kFieldErase = 20;          // blanks that erase the old frequency
 constexpr int kFieldTrail = 30;          // blanks after the padded frequency
 
 // The hertz-to-text conversion writes a frequency below 1 MHz as ".5"; the receiver wants
-// four MHz digits before the point, so such a text is tuned as "0.5".
+// four MHz digits before the point, so such a text is tuned as "0.5". A step typed as ".5"
+// is read the same way.
 void AddLeadingZero(Text& frequency) {
   if (Left(frequency.str(), 1) == ".") frequency = "0" + frequency;
 }
@@ -55,6 +56,7 @@ void TuneVfoA() {
 void TuneVfoB() { SendVfoCommand(kCommandTuneVfoB); }
 
 void SetStep() {
+  AddLeadingZero(StepText);  // ".5" kHz is sent as "0.5", as a frequency is
   const std::int32_t wholeKilohertz = TruncateInteger(TextToNumber(StepText.str()));
   std::string command = kCommandStep;
   if (wholeKilohertz < 100) command += "0";

@@ -39,8 +39,11 @@ void SendCommand() {
   if (CommandText.empty()) return;
   LogLine = "TX= " + CommandText;
   WriteTraceLine();
-  CommandText = CommandText + "\r";
-  WritePort(PortNumber, CommandText.c_str(), Length(CommandText.str()));
+  // The CR goes out whatever the command's length; kept in CommandText beside it, it may
+  // stand one character past the text limit.
+  const std::string line = CommandText + "\r";
+  CommandText.AssignRaw(line);
+  WritePort(PortNumber, line.c_str(), Length(line));
 }
 
 void ReadReply() {

@@ -104,8 +104,12 @@ void CloseFile(FileVariable& file) {
   file.handle = -1;
 }
 
-void DeleteFile(const std::string& name) {
-  if (!name.empty()) ::unlink(name.c_str());
+bool DeleteFile(const std::string& name) {
+  if (name.empty()) return true;
+  if (::unlink(name.c_str()) == 0) return true;
+  // A read-only file system refuses the unlink even of a name it does not hold.
+  struct stat info {};
+  return ::lstat(name.c_str(), &info) != 0 && errno == ENOENT;
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {

@@ -26,7 +26,8 @@ int WriteLine(FileVariable& file, const std::string& text);
 // Pushes what was written to the disk; returns false when that failed.
 bool FlushFile(FileVariable& file);
 void CloseFile(FileVariable& file);
-void DeleteFile(const std::string& name);
+// True when no file of that name is left: it was removed, or there was none.
+bool DeleteFile(const std::string& name);
 // Replaces `to` by `from` in one step; returns false when that failed.
 bool RenameFile(const std::string& from, const std::string& to);
 // True for a plain file of that name that is marked read-only (no write permission for

@@ -266,7 +266,7 @@ class Keyboard(e2e.XvfbTestCase):
             panel.type_text("b05\n")
             panel.wait_idle_polling()
             self.assertEqual(commands(panel.sent()[mark:]),
-                             ["MQA%%", "VA0144.20000", "MD2", "ST025000"])
+                             ["VA0144.20000", "MD2", "ST025000"])
             self.assertEqual(panel.sounds()[-5:], ["bank", "0", "5", "am", "sel"])
             self.assertEqual(shown_frequency(panel), "144.2000")
 

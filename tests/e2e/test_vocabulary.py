@@ -2,10 +2,11 @@
 each line into a playable WAV file.
 
 The words are collected from the sources: string literals handed to SayWord,
-SayWordInBackground and PlayFixedWord (literals compared with == or != inside the argument
-are conditions, not words), and the tables marked with a "// voice-words" comment on the
-line before them (see voice/README.md). Typed characters are spoken as themselves, so every
-digit and letter is a word too, and so is "point".
+SayWordInBackground and PlayFixedWord, or to any routine with a parameter named "word"
+(such a routine speaks it; literals compared with == or != inside the argument are
+conditions, not words), and the tables marked with a "// voice-words" comment on the line
+before them (see voice/README.md). Typed characters are spoken as themselves, so every digit
+and letter is a word too, and so is "point".
 """
 
 import argparse
@@ -21,7 +22,9 @@ import wave
 
 SOURCE_DIR = pathlib.Path(__file__).resolve().parents[2]
 
-CALL = re.compile(r"\b(?:SayWord|SayWordInBackground|PlayFixedWord)\s*\(")
+SPEAKING = ["SayWord", "SayWordInBackground", "PlayFixedWord"]
+# A routine declared with a parameter named "word" hands it on to be spoken.
+WORD_PARAMETER = re.compile(r"\b([A-Za-z_]\w*)\s*\([^()]*?(?:\*|&|\bstring_view)\s*word\s*[,)]")
 LITERAL = re.compile(r'"((?:[^"\\\n]|\\.)*)"')
 COMPARED_LITERAL = re.compile(r'(?:[=!]=\s*"(?:[^"\\\n]|\\.)*")|(?:"(?:[^"\\\n]|\\.)*"\s*[=!]=)')
 MARKER = re.compile(r"//\s*voice-words(?::\s*column\s+(\d+))?\s*$")
@@ -40,9 +43,18 @@ def call_argument(text, start):
     return text[start:i - 1]
 
 
-def words_of_calls(text):
+def speaking_routines(texts):
+    """SayWord and its kin, and every routine declared with a parameter named "word"."""
+    names = set(SPEAKING)
+    for text in texts:
+        names.update(WORD_PARAMETER.findall(text))
+    return names
+
+
+def words_of_calls(text, routines=SPEAKING):
     words = []
-    for call in CALL.finditer(text):
+    call_pattern = re.compile(r"\b(?:%s)\s*\(" % "|".join(sorted(map(re.escape, routines))))
+    for call in call_pattern.finditer(text):
         argument = COMPARED_LITERAL.sub("", call_argument(text, call.end()))
         words += LITERAL.findall(argument)
     return words
@@ -84,12 +96,12 @@ def file_name(word):
 
 def words_in_code(source_dir):
     found = {}
-    for path in sorted((source_dir / "src").rglob("*")):
-        if path.suffix not in (".cpp", ".h"):
-            continue
-        text = path.read_text(encoding="latin-1")
-        where = path.relative_to(source_dir)
-        for word in words_of_calls(text) + words_of_tables(text, where):
+    sources = {path.relative_to(source_dir): path.read_text(encoding="latin-1")
+               for path in sorted((source_dir / "src").rglob("*"))
+               if path.suffix in (".cpp", ".h")}
+    routines = speaking_routines(sources.values())
+    for where, text in sources.items():
+        for word in words_of_calls(text, routines) + words_of_tables(text, where):
             found.setdefault(file_name(word), str(where))
     return found
 
@@ -130,6 +142,10 @@ class VocabularyTable(unittest.TestCase):
         used = words_in_code(SOURCE_DIR)
         self.assertIn("srching", used, "the scanner no longer sees the calls")
         self.assertIn("attoff", used, "the scanner no longer sees the mode table")
+        # Words said through helpers and tables, and the word of a bank file not written.
+        spoken_by_helpers = ["start", "end", "incr", "put", "bank", "sort", "transfer",
+                             "delete", "kestrel", "failed"]
+        self.assertEqual([w for w in spoken_by_helpers if w not in used], [])
         missing = {word: where for word, where in used.items() if word not in self.table}
         self.assertEqual(missing, {}, "words played by the code but missing from vocabulary.tsv")
 
@@ -141,6 +157,13 @@ class ScannerRules(unittest.TestCase):
     def test_compared_literals_are_no_words(self):
         code = 'SayWord(c == "." ? "point" : c); SayWord(on ? "on" : "off"); PlayFixedWord("shdel");'
         self.assertEqual(words_of_calls(code), ["point", "on", "off", "shdel"])
+
+    def test_a_routine_with_a_word_parameter_speaks_its_literals(self):
+        code = ('void StartEntry(const char* word, int pending) { SayWord(word); }\n'
+                'void Other(int n);\nStartEntry("put", 5); Other(3); Log("no word");')
+        routines = speaking_routines([code])
+        self.assertEqual(routines - set(SPEAKING), {"StartEntry"})
+        self.assertEqual(words_of_calls(code, routines), ["put"])
 
     def test_a_marked_table_gives_its_column(self):
         code = '// voice-words: column 2\nconstexpr Row k[] = {\n  {"WFM", "wfm.wav"}, {"AUT", "auto"},\n};\n'

@@ -65,13 +65,20 @@ TEST_F(BankWriterTest, EachEntryBecomesOneMemoryChannel) {
                                     {{"145.5"},
                                      {"1296", "a long label text"},
                                      {".5", "x"},
-                                     {"7.03", "exactly12chr"}}));
+                                     {"7.03", "exactly12chr"},
+                                     {"0.5"},
+                                     {"0.999"}}));
   WriteBankToReceiver();
-  EXPECT_EQ(line->written.substr(0, 47), "MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12) + "\r");
-  EXPECT_EQ(Commands(), (Words{"MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12),
+  // The receiver's bank is erased right before the first channel is stored.
+  EXPECT_EQ(line->written.substr(0, 53),
+            "MQA%%\rMXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12) + "\r");
+  EXPECT_EQ(Commands(), (Words{"MQA%%",
+                               "MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12),
                                "MXA01 RF1296000000 ST012500 MD1 TMa long label",
                                "MXA02 RF0000500000 ST012500 MD1 TMx" + Blanks(11),
-                               "MXA03 RF0007030000 ST012500 MD1 TMexactly12chr"}));
+                               "MXA03 RF0007030000 ST012500 MD1 TMexactly12chr",
+                               "MXA04 RF0000500000 ST012500 MD1 TM" + Blanks(12),
+                               "MXA05 RF0000999000 ST012500 MD1 TM" + Blanks(12)}));
   EXPECT_EQ(sound.Words(), (Words{"wait", "ok"}));
 }
 
@@ -91,14 +98,14 @@ TEST_F(BankWriterTest, TenEntriesTakeChannels00To09WithFewerPausesEachTimeAndOne
 TEST_F(BankWriterTest, AModeLineOfNoReceiverModeSendsNoDigit) {
   WriteBank("bank05.dat", BankLines("bank05", "CW ", {{"7.03"}}));
   WriteBankToReceiver();
-  EXPECT_EQ(Commands(), Words{"MXA00 RF0007030000 ST012500 MD TM" + Blanks(12)});
+  EXPECT_EQ(Commands(), (Words{"MQA%%", "MXA00 RF0007030000 ST012500 MD TM" + Blanks(12)}));
 }
 
 TEST_F(BankWriterTest, AtMost91ChannelsAreWritten) {
   WriteBank("bank05.dat", BankLines("bank05", "WFM", NumberedEntries(95)));
   WriteBankToReceiver();
   const auto commands = Commands();
-  ASSERT_EQ(commands.size(), 91u);
+  ASSERT_EQ(commands.size(), 92u);  // the erase and 91 channels
   EXPECT_EQ(commands.back().substr(0, 18), "MXA90 RF0109000000");
   EXPECT_NE(commands.back().find(" MD0 "), std::string::npos);
   EXPECT_EQ(sound.Words(), (Words{"wait", "beep", "beep", "beep", "beep", "beep", "beep",

@@ -147,14 +147,16 @@ TEST_F(ControlsTest, StepCommandHasThreeKilohertzDigits) {
   EXPECT_EQ(StepCommand("5"), "ST005000\r");
   EXPECT_EQ(StepCommand("100"), "ST100000\r");
   EXPECT_EQ(StepCommand("8.333"), "ST008.333\r");
+  EXPECT_EQ(StepCommand(".5"), "ST000.50\r");
 }
 
 TEST_F(ControlsTest, StepToHertz) {
   EXPECT_EQ(StepToHertz("12.5"), 12500);
   EXPECT_EQ(StepToHertz("25"), 25000);
   EXPECT_EQ(StepToHertz("100"), 100000);
-  EXPECT_EQ(StepToHertz("6.25"), 6200);
-  EXPECT_EQ(StepToHertz("8.33"), 8300);
+  EXPECT_EQ(StepToHertz("6.25"), 6250);
+  EXPECT_EQ(StepToHertz("8.33"), 8330);
+  EXPECT_EQ(StepToHertz(".5"), 500);
 }
 
 TEST_F(ControlsTest, ArrowKeysTuneByOneKilohertzAndOneHundredHertz) {
@@ -180,10 +182,13 @@ TEST_F(ControlsTest, AnyOtherKeyOfAPairCountsAsTheSecond) {
   EXPECT_EQ(Sent(), "VA0144.99900\r");
 }
 
-TEST_F(ControlsTest, PageKeysCountOnlyTheFirstDecimalOfTheStep) {
+TEST_F(ControlsTest, PageKeysMoveByTheWholeStepToTheHertz) {
   StepText = "6.25";
-  EXPECT_EQ(ArrowFrom("145.0", kPageUp), "VA0145.00620\r");
-  EXPECT_EQ(FrequencyText, "145.0062");
+  EXPECT_EQ(ArrowFrom("145.5", kPageUp), "VA0145.506250\r");
+  EXPECT_EQ(FrequencyText, "145.50625");
+  KeyCode = kPageUp;
+  TuneByStep();
+  EXPECT_EQ(Sent(), "VA0145.51250\r");
   StepText = "12.5";
   EXPECT_EQ(ArrowFrom("145.5", kPageUp), "VA0145.51250\r");
 }

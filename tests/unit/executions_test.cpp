@@ -48,7 +48,7 @@ TEST_F(ExecutionsTest, EnterWithNothingPendingTunesSetsTheStepAndConfirms) {
 TEST_F(ExecutionsTest, BankSelectionTunesTheFirstEntryWithTheBanksModeAndStep) {
   WriteBank("bank07.dat", {"145.5", "146.0"}, "AM");
   Type("B07\r");
-  EXPECT_EQ(line->TakeWritten(), "MQA%%\rVA0145.50000\rMD2\rST012.50\r");
+  EXPECT_EQ(line->TakeWritten(), "VA0145.50000\rMD2\rST012.50\r");  // no receiver memory erased
   EXPECT_EQ(Words(), (WordList{"bank", "0", "7", "AM", "sel"}));
   EXPECT_EQ(ListState, 1);
   EXPECT_EQ(ListIndex, 4);
@@ -56,7 +56,7 @@ TEST_F(ExecutionsTest, BankSelectionTunesTheFirstEntryWithTheBanksModeAndStep) {
   WriteBank("bank09.dat", {});
   Type("B09\r");
   EXPECT_EQ(Words().back(), "inv");  // nothing to tune: the end marker is no frequency
-  EXPECT_EQ(line->TakeWritten(), "MQA%%\r");
+  EXPECT_EQ(line->TakeWritten(), "");
   Type("B08\r");
   EXPECT_EQ(Words().back(), "bnf");
   EXPECT_EQ(ListState, 0);
@@ -162,13 +162,15 @@ TEST_F(ExecutionsTest, KillingAMiddleOrTheLastEntryKeepsTheBrowsePositionOnAnEnt
   EXPECT_EQ(Words(), (WordList{"kill", "ok"}));
 }
 
-TEST_F(ExecutionsTest, QuitDuringASearchRefusesBankCommandsAndKeepsTheFinds) {
+TEST_F(ExecutionsTest, QuitDuringASearchEndsItAsEnterDoesAndRunsTheBankCommand) {
   RunSearchWithOneFind();
+  FrequencyText = "145.5";
   RunFlag = 1;
   Type("P05Q");
-  EXPECT_EQ(Words().back(), "inv");
-  EXPECT_FALSE(FileExists("bank05.dat"));
+  EXPECT_EQ(Words().back(), "ok");
+  EXPECT_NE(ReadFile("bank05.dat").find("145.5"), std::string::npos);
   EXPECT_EQ(ReadFile("bank00.dat"), "Srchbank\r\nFM\r\n12.5\r\n \r\n146.5\r\n \r\n9999\r\n");
+  EXPECT_EQ(SearchActive, 0);
   EXPECT_EQ(RunFlag, 0);
 }
 

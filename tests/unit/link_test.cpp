@@ -37,6 +37,14 @@ TEST_F(LinkTest, SendCommandWritesTheTextWithCrAndKeepsTheCr) {
   EXPECT_EQ(Trace(), "TX= LM\r\n");
 }
 
+TEST_F(LinkTest, ACommandAtTheTextLimitStillEndsWithItsCr) {
+  const std::string command(254, 'X');
+  CommandText = command;
+  SendCommand();
+  EXPECT_EQ(line->written, command + "\r");
+  EXPECT_EQ(CommandText.str(), command + "\r");
+}
+
 TEST_F(LinkTest, AnEmptyCommandIsNeitherSentNorTraced) {
   StartTrace();
   CommandText = "";
