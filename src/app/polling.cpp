@@ -13,6 +13,8 @@
 #include "link/link.h"
 #include "link/link_state.h"
 #include "link/receiver_commands.h"
+#include "rigctl/rigctl.h"
+#include "rigctl/rigctl_state.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 #include "speech/speech.h"
@@ -53,6 +55,7 @@ void ShowLevel() {
   ReceiverScanning = Mid(ReplyText.str(), 3, 1) == kReplyScanningFlag ? 1 : 0;
   if (ReplyStartsWith(kReplyLevel) || ReplyStartsWith(kReplyLevelReport)) {
     SignalLevel = StoreInteger(TextToNumber(Mid(ReplyText.str(), 4, 3)));
+    LevelReading = SignalLevel;  // the receiver's own reading, for the network port
   }
   if (ReplyStartsWith(kReplyLevelReport)) SignalLevel += kLevelReportOffset;
   SignalLevel /= kCellsPerLevel;
@@ -66,10 +69,11 @@ void ShowLevel() {
   SetColour(kBlack);
 }
 
+// Sets from the network port take their turn here too, after the operator's keys.
 void ServeKeys() {
   if (KeyQueueCount != 0) {
     HandleKey();
-  } else {
+  } else if (!ServeRemoteSet()) {
     PollState = polling::kAskLevel;
   }
 }
