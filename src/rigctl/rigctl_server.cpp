@@ -134,7 +134,10 @@ void ServeRigControl() {
   AcceptClients();
   for (auto& client : RigctlClients) {
     if (client.handle < 0) continue;
-    if (!ReadClient(client) || !AnswerLines(client) || !SendAnswers(client)) DropClient(client);
+    // A client that has finished sending still gets the answers to what it sent.
+    const bool open = ReadClient(client);
+    const bool keep = AnswerLines(client) && SendAnswers(client);
+    if (!open || !keep) DropClient(client);
   }
   WakeOnClients();
 }

@@ -138,6 +138,14 @@ class RigControl(unittest.TestCase):
         self.assertTrue(first.closed_by_panel())
         self.assertEqual(second.ask("v"), ["VFOA"])
         second.close()
+        # A client that sends its commands and at once closes its side still gets answers.
+        with socket.create_connection(("127.0.0.1", port), timeout=CLIENT_TIMEOUT) as once:
+            once.sendall(b"f\nm\n")
+            once.shutdown(socket.SHUT_WR)
+            received = b""
+            while chunk := once.recv(4096):
+                received += chunk
+        self.assertEqual(received, b"146000000\nFM\n12000\n")
         self.finish(panel)
 
     def test_garbage_and_long_lines_never_hold_the_operator_or_other_clients(self):
