@@ -10,6 +10,7 @@
 #include "link/link_state.h"
 #include "link/port.h"
 #include "operator/operator_state.h"
+#include "rigctl/rigctl_state.h"
 #include "speech/speech_state.h"
 
 namespace kestrel {
@@ -73,6 +74,7 @@ void ResetProgramState() {
   ResetControlsState();
   ResetSpeechState();
   ResetOperatorState();
+  ResetRigctlState();
 }
 
 }  // namespace kestrel

@@ -15,6 +15,8 @@
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "operator/operator_keys.h"
+#include "rigctl/rigctl.h"
+#include "rigctl/rigctl_state.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 #include "speech/announcements.h"
@@ -56,6 +58,7 @@ void ShowLevel() {
   ReceiverScanning = Mid(ReplyText.str(), 3, 1) == kReplyScanningFlag ? 1 : 0;
   if (ReplyStartsWith(kReplyLevel) || ReplyStartsWith(kReplyLevelReport)) {
     SignalLevel = StoreInteger(TextToNumber(Mid(ReplyText.str(), 4, 3)));
+    LevelReading = SignalLevel;  // the receiver's own reading, for the network port
   }
   if (ReplyStartsWith(kReplyLevelReport)) SignalLevel += kLevelReportOffset;
   SignalLevel /= kCellsPerLevel;
@@ -73,11 +76,12 @@ void ShowLevel() {
 // during the start-up announcement it would otherwise find the receiver not yet heard.
 bool KeysWaitForFirstPoll() { return LinkState == -1 && LevelPollsRead == 0; }
 
+// Sets from the network port take their turn here too, after the operator's keys.
 void ServeKeys() {
   if (KeyQueueCount != 0 && !KeysWaitForFirstPoll()) {
     HandleKey();
     FollowHeldHit();
-  } else {
+  } else if (!ServeRemoteSet()) {
     PollState = polling::kAskLevel;
   }
 }

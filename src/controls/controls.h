@@ -30,6 +30,7 @@ void SelectModeAuto();
 void SelectModeOfKey();
 void ShowModeField();      // ModeText + 6 blanks at the mode field in "Ariel" 50
 void ApplyMode();          // shows ModeText, then selects the mode it names
+void SendModeQuietly();    // shows ModeText and sends the mode it names, saying nothing
 void ToggleAttenuator();
 void ToggleNoiseLimiter();
 

@@ -97,6 +97,20 @@ void ApplyMode() {
   }
 }
 
+// A mode set from the network port: shown and sent like ApplyMode's, but not spoken (a
+// remote program may set it again and again).
+void SendModeQuietly() {
+  ShowModeField();
+  SetFontAfterModeField();
+  for (const ModeRow& row : kModes) {
+    if (ModeText == row.text) {
+      CommandText = row.command;
+      SendCommand();
+      break;
+    }
+  }
+}
+
 void ToggleAttenuator() {
   if (AttenuatorOn == 0) {
     AttenuatorOn = 1;

@@ -8,6 +8,8 @@ namespace {
 
 // The window whose events ProcessEvents hands out: the one opened last.
 WindowRecord* opened_last = nullptr;
+// Work done once per pass of the event loop, beside the events (the network control port).
+EventHandler loop_service = nullptr;
 
 }  // namespace
 
@@ -47,7 +49,10 @@ void ProcessEvents(int /*wait*/) {
     if (!window.open) break;
     DispatchEvent(window, event.code, event.param, event.data);
   }
+  if (loop_service) loop_service();
 }
+
+void SetLoopService(EventHandler service) { loop_service = service; }
 
 void DispatchEvent(WindowRecord& window, int message, int code, int data) {
   if (message == platform::kEventKeyDown || message == platform::kEventKeyUp) {
@@ -73,6 +78,9 @@ void CloseWindow(WindowRecord& window) {
   WriteJournal({"CLOSE"});
 }
 
-void ForgetOpenedWindow() { opened_last = nullptr; }
+void ForgetOpenedWindow() {
+  opened_last = nullptr;
+  loop_service = nullptr;
+}
 
 }  // namespace kestrel

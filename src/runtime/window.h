@@ -29,8 +29,11 @@ int OpenWindow(WindowRecord& window, int x, int y, int width, int height, int st
                WindowRecord* parent, const std::string& caption, EventHandler handler);
 void StartTimer(WindowRecord& window, int periodMs, int timerNumber);
 void StopTimer(WindowRecord& window, int timerNumber);
-// Waits for at least one event, then dispatches every queued one; wait is always 0.
+// Waits for at least one event, then dispatches every queued one; wait is always 0. A wait
+// may also end for input on a handle given to the window system's WakeOnReadable; the loop
+// service, when there is one, runs after every wait.
 void ProcessEvents(int wait);
+void SetLoopService(EventHandler service);
 // Dispatches one event to the window's handler, saving and restoring the event variables.
 void DispatchEvent(WindowRecord& window, int message, int code, int data);
 void CloseWindow(WindowRecord& window);

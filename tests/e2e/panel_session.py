@@ -115,11 +115,13 @@ class PanelSession:
     start        start the panel at once (and wait for its window)
     folder       an empty folder to work in (a small disk, say) instead of a new temporary
                  one; removed at the end like that one (a mount point keeps only itself)
+    panel_args   options for kestrel itself (["--rigctl=127.0.0.1:0"])
     """
 
     def __init__(self, x, build_dir=None, port=1, baud=9600, voice=True, debug=False,
                  config_file=True, voice_set="real", simulator=True, sim_options=(),
-                 scenario=None, memory_in=None, files=None, start=True, folder=None):
+                 scenario=None, memory_in=None, files=None, start=True, folder=None,
+                 panel_args=()):
         self.x = x
         self.build_dir = build_dir or e2e.BUILD_DIR
         self.config = dict(port=port, baud=baud, voice=voice, debug=debug)
@@ -134,6 +136,7 @@ class PanelSession:
         self.keep = bool(os.environ.get("KESTREL_E2E_KEEP"))
         self.folder = None
         self.given_folder = folder
+        self.panel_args = list(panel_args)
         self.sim = None
         self.panel = None
         self.window = None
@@ -232,8 +235,8 @@ class PanelSession:
                                   "KESTREL_JOURNAL": self.path(JOURNAL_NAME)})
         for attempt in range(3):
             self.started_at = time.monotonic()
-            self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel")], env=env,
-                                     cwd=self.folder)
+            self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel"), *self.panel_args],
+                                     env=env, cwd=self.folder)
             drawn = e2e.wait_for(lambda: self._drawn() or not self.running(),
                                  timeout=STARTUP_TIMEOUT)
             refused = not self.running() and "no window: no display" in self.panel.errors()

@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <SDL.h>
+#include <unistd.h>
 
 #include <cstdlib>
 #include <filesystem>
@@ -129,6 +130,26 @@ TEST_F(SdlWindowTest, AtMostOneTickWaits) {
   EXPECT_LE(SDL_GetTicks64() - start, 100u);
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].code, 275);
+}
+
+// Input on a handle given to WakeOnReadable ends the wait at once, with no event of its
+// own; events still come as before.
+TEST_F(SdlWindowTest, AReadableHandleEndsTheWaitLongBeforeTheNextTick) {
+  int pipeEnds[2];
+  ASSERT_EQ(pipe(pipeEnds), 0);
+  windows.StartTimer(5000, 1);
+  windows.WakeOnReadable({pipeEnds[0]});
+  ASSERT_EQ(write(pipeEnds[1], "x", 1), 1);
+  const Uint64 start = SDL_GetTicks64();
+  EXPECT_TRUE(windows.WaitEvents().empty());
+  EXPECT_LT(SDL_GetTicks64() - start, 1000u);
+  Push(Key(SDL_KEYDOWN, SDL_SCANCODE_A, 0));
+  const auto events = windows.WaitEvents();
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].code, kEventKeyDown);
+  windows.WakeOnReadable({});
+  close(pipeEnds[0]);
+  close(pipeEnds[1]);
 }
 
 TEST_F(SdlWindowTest, AStoppedTimerLeavesNoTickBehind) {

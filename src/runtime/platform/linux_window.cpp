@@ -1,6 +1,8 @@
 #include "runtime/platform/linux_window.h"
 
 #include <SDL.h>
+#include <SDL_syswm.h>
+#include <poll.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -67,6 +69,7 @@ struct SdlWindowSystem::State {
   SDL_Surface* surface = nullptr;  // the persistent surface; the window shows a copy
   FontCache fonts;
   std::map<int, Ticker> tickers;  // by timer number
+  std::vector<int> wakeHandles;   // descriptors whose input also ends a wait
 
   void Present(SDL_Rect area);
   void PresentAll() {
@@ -75,6 +78,8 @@ struct SdlWindowSystem::State {
   bool Translate(const SDL_Event& event, WindowEvent& out);
   bool TakeDueTick(WindowEvent& out);
   int MillisecondsToNextTick() const;
+  bool WaitForEvent(SDL_Event& event, int waitMs, bool& handleReady);
+  int DisplayConnection() const;
   bool TranslateWindowEvent(const SDL_WindowEvent& event, WindowEvent& out);
 };
 
@@ -213,20 +218,57 @@ void SdlWindowSystem::StartTimer(int periodMs, int timerNumber) {
 
 void SdlWindowSystem::StopTimer(int timerNumber) { state_->tickers.erase(timerNumber); }
 
+// The X connection's descriptor, or -1 on a driver without one.
+int SdlWindowSystem::State::DisplayConnection() const {
+  SDL_SysWMinfo info;
+  SDL_VERSION(&info.version);
+  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
+    return -1;
+  }
+  return ConnectionNumber(info.info.x11.display);
+}
+
+// Waits up to waitMs (-1: no limit) for one SDL event. With wake handles the wait is a
+// poll() on the X connection and those handles together, so input on either ends it;
+// handleReady then tells that a handle has something to read. SDL's own queue (and Xlib's,
+// which pumping empties) is taken first, so nothing already read is left waiting.
+bool SdlWindowSystem::State::WaitForEvent(SDL_Event& event, int waitMs, bool& handleReady) {
+  if (wakeHandles.empty()) {
+    return waitMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, waitMs);
+  }
+  if (SDL_PollEvent(&event)) return true;
+  // A signal that slips in before poll() is seen within this bound; without an X connection
+  // to wake on, SDL's events are looked at as often.
+  constexpr int kLongestPollMs = 100, kNoDisplayPollMs = 10;
+  const int display = DisplayConnection();
+  const int limit = display < 0 ? kNoDisplayPollMs : kLongestPollMs;
+  std::vector<pollfd> watched;
+  if (display >= 0) watched.push_back({display, POLLIN, 0});
+  for (int handle : wakeHandles) watched.push_back({handle, POLLIN, 0});
+  const int timeoutMs = waitMs < 0 ? limit : std::min(waitMs, limit);
+  if (poll(watched.data(), watched.size(), timeoutMs) > 0) {
+    for (std::size_t i = display >= 0 ? 1 : 0; i < watched.size(); ++i) {
+      if (watched[i].revents != 0) handleReady = true;
+    }
+  }
+  return SDL_PollEvent(&event);
+}
+
 std::vector<WindowEvent> SdlWindowSystem::WaitEvents() {
   std::vector<WindowEvent> events;
   auto& s = *state_;
   SDL_Event event;
-  while (s.window && events.empty()) {
+  bool handleReady = false;
+  while (s.window && events.empty() && !handleReady) {
     WindowEvent translated;
     if (s.TakeDueTick(translated)) {
       events.push_back(translated);
       break;
     }
     const int waitMs = s.MillisecondsToNextTick();
-    if (!(waitMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, waitMs))) {
+    if (!s.WaitForEvent(event, waitMs, handleReady)) {
       // A timeout brings the tick round; an error of the event queue must not spin.
-      if (waitMs < 0) SDL_Delay(10);
+      if (waitMs < 0 && !handleReady && s.wakeHandles.empty()) SDL_Delay(10);
       continue;
     }
     if (s.Translate(event, translated)) events.push_back(translated);
@@ -236,6 +278,10 @@ std::vector<WindowEvent> SdlWindowSystem::WaitEvents() {
     if (s.Translate(event, translated)) events.push_back(translated);
   }
   return events;
+}
+
+void SdlWindowSystem::WakeOnReadable(const std::vector<int>& handles) {
+  state_->wakeHandles = handles;
 }
 
 void SdlWindowSystem::Close() {

@@ -23,6 +23,7 @@ class SdlWindowSystem final : public WindowSystem {
   void StartTimer(int periodMs, int timerNumber) override;
   void StopTimer(int timerNumber) override;
   std::vector<WindowEvent> WaitEvents() override;
+  void WakeOnReadable(const std::vector<int>& handles) override;
   void Close() override;
   bool IsOpen() const override;
 

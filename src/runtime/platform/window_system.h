@@ -44,7 +44,11 @@ class WindowSystem {
   virtual void StartTimer(int periodMs, int timerNumber) = 0;
   virtual void StopTimer(int timerNumber) = 0;
   // Waits until at least one event is queued, then returns every queued event in order.
+  // It also returns, possibly with no event, when a handle given to WakeOnReadable has
+  // something to read.
   virtual std::vector<WindowEvent> WaitEvents() = 0;
+  // The handles (the platform's descriptors) whose input ends a wait; empty: events alone.
+  virtual void WakeOnReadable(const std::vector<int>& handles) { (void)handles; }
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 };

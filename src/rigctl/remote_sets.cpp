@@ -1,0 +1,117 @@
+// Sets from the network port wait in RemoteSets and go out on the serial line at the point
+// of the poll cycle where a key would be served: one set on one tick, the receiver's answer
+// read on the next, as a key and its 0 entry are. Keys always come first.
+#include <algorithm>
+
+#include "app/app_state.h"
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "commands/pending_commands.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "rigctl/rigctl.h"
+#include "rigctl/rigctl_internal.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kHzPerMegahertz = 1000000;
+constexpr int kDecimals = 6;
+constexpr int kListScanStarted = 2;  // ListState from which a list scan runs
+
+// A typed frequency or the argument of a command is under way: a remote set would change
+// the text the operator is typing into, so it waits until that entry is done.
+bool OperatorEntryUnderWay() {
+  return PendingCommand != kNothingPending || FrequencyEntryFresh == 0;
+}
+
+void ApplyRemoteSet(const RemoteSet& set) {
+  LogLine = "NET= " + set.request;
+  WriteTraceLine();
+  switch (static_cast<RemoteSetKind>(set.kind)) {
+    case kRemoteFrequency:
+      FrequencyText = set.value;
+      SpokenText = FrequencyText;
+      TuneVfoA();
+      break;
+    case kRemoteMode:
+      ModeText = set.value;
+      SendModeQuietly();
+      break;
+  }
+}
+
+}  // namespace
+
+namespace rigctl {
+
+bool SetsRefusedNow() {
+  return SearchActive > 0 || MemoryScanState > 0 || ListState >= kListScanStarted;
+}
+
+void QueueRemoteSet(RemoteSetKind kind, const std::string& value, const std::string& request) {
+  for (auto& waiting : RemoteSets) {
+    if (waiting.kind == kind) {
+      waiting.value = value;
+      waiting.request = request;
+      return;
+    }
+  }
+  RemoteSets.push_back(RemoteSet{kind, value, request});
+}
+
+const RemoteSet* WaitingSet(RemoteSetKind kind) {
+  const auto found = std::find_if(RemoteSets.begin(), RemoteSets.end(),
+                                  [kind](const RemoteSet& set) { return set.kind == kind; });
+  return found == RemoteSets.end() ? nullptr : &*found;
+}
+
+std::int64_t MegahertzTextToHz(const std::string& text) {
+  std::int64_t hz = 0;
+  std::size_t at = 0;
+  for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
+    hz = hz * 10 + (text[at] - '0');
+    if (hz > 1000000) return 0;  // no receiver frequency has this many megahertz
+  }
+  hz *= kHzPerMegahertz;
+  if (at >= text.size() || text[at] != '.') return hz;
+  std::int64_t weight = kHzPerMegahertz / 10;
+  for (++at; at < text.size() && weight > 0 && text[at] >= '0' && text[at] <= '9'; ++at) {
+    hz += (text[at] - '0') * weight;
+    weight /= 10;
+  }
+  return hz;
+}
+
+std::string HzToMegahertzText(std::int64_t hz) {
+  std::string fraction = std::to_string(hz % kHzPerMegahertz);
+  fraction.insert(0, static_cast<std::size_t>(kDecimals) - fraction.size(), '0');
+  while (fraction.size() > 1 && fraction.back() == '0') fraction.pop_back();
+  return std::to_string(hz / kHzPerMegahertz) + "." + fraction;
+}
+
+}  // namespace rigctl
+
+bool ServeRemoteSet() {
+  if (RemoteReplyOwed == 1) {
+    RemoteReplyOwed = 0;
+    ReadReply();
+    return true;
+  }
+  if (RemoteSets.empty()) return false;
+  if (rigctl::SetsRefusedNow()) {
+    // The operator started a scan before the set's turn came: the scan wins.
+    RemoteSets.clear();
+    return false;
+  }
+  if (OperatorEntryUnderWay() || LinkState != 1) return false;
+  const RemoteSet set = RemoteSets.front();
+  RemoteSets.erase(RemoteSets.begin());
+  ApplyRemoteSet(set);
+  RemoteReplyOwed = 1;
+  return true;
+}
+
+}  // namespace kestrel

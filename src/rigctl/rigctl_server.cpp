@@ -1,0 +1,154 @@
+// The control port's sockets, served once per pass of the event loop: new clients taken,
+// what each has sent cut into lines and answered, the answers sent as far as the client
+// takes them. Nothing here waits: a client that sends too much, too long a line or nothing
+// at all costs the panel and the other clients nothing.
+#include <cstdio>
+#include <vector>
+
+#include "rigctl/rigctl.h"
+#include "rigctl/rigctl_state.h"
+#include "runtime/journal.h"
+#include "runtime/platform/net_sockets.h"
+#include "runtime/platform/window_system.h"
+
+namespace kestrel {
+namespace {
+
+constexpr std::size_t kLineMax = 1024;      // a longer line is not this protocol
+constexpr int kReadPerPass = 4096;          // per client and pass, so none holds the loop
+constexpr std::size_t kOutputMax = 65536;   // answers left unread before the client is dropped
+constexpr int kAcceptsPerPass = 16;
+
+platform::NetSockets& Sockets() { return platform::GetNetSockets(); }
+
+void DropClient(RigctlClient& client) {
+  Sockets().Close(client.handle);
+  client = RigctlClient{};
+}
+
+// The loop's wait ends when the listener or a client has something to read.
+void WakeOnClients() {
+  std::vector<int> handles;
+  if (RigctlListener >= 0) handles.push_back(RigctlListener);
+  for (const auto& client : RigctlClients) {
+    if (client.handle >= 0) handles.push_back(client.handle);
+  }
+  platform::GetWindowSystem().WakeOnReadable(handles);
+}
+
+// Every waiting connection is taken; one beyond the table is closed at once rather than
+// left waiting, where it would wake the loop again and again.
+void AcceptClients() {
+  for (int taken = 0; taken < kAcceptsPerPass; ++taken) {
+    const int handle = Sockets().Accept(RigctlListener);
+    if (handle < 0) return;
+    RigctlClient* place = nullptr;
+    for (auto& client : RigctlClients) {
+      if (client.handle < 0) {
+        place = &client;
+        break;
+      }
+    }
+    if (!place) {
+      Sockets().Close(handle);
+      continue;
+    }
+    *place = RigctlClient{};
+    place->handle = handle;
+  }
+}
+
+// False when the client has gone or is dropped.
+bool ReadClient(RigctlClient& client) {
+  char buffer[kReadPerPass];
+  const int count = Sockets().Receive(client.handle, buffer, kReadPerPass);
+  if (count < 0) return false;
+  client.input.append(buffer, static_cast<std::size_t>(count));
+  return true;
+}
+
+bool AnswerLines(RigctlClient& client) {
+  std::size_t end;
+  while ((end = client.input.find('\n')) != std::string::npos) {
+    if (end > kLineMax) return false;
+    const std::string line = client.input.substr(0, end);
+    client.input.erase(0, end + 1);
+    bool close = false;
+    client.output += AnswerRigctlLine(line, close);
+    if (close) {
+      Sockets().Send(client.handle, client.output.data(), static_cast<int>(client.output.size()));
+      return false;
+    }
+  }
+  return client.input.size() <= kLineMax;
+}
+
+bool SendAnswers(RigctlClient& client) {
+  if (client.output.empty()) return true;
+  const int sent = Sockets().Send(client.handle, client.output.data(),
+                                  static_cast<int>(client.output.size()));
+  if (sent < 0) return false;
+  client.output.erase(0, static_cast<std::size_t>(sent));
+  return client.output.size() <= kOutputMax;
+}
+
+}  // namespace
+
+bool ParseRigctlOption(const std::string& option, std::string& address, int& port) {
+  const std::string name = "--rigctl";
+  if (option == name) {
+    address = kRigctlDefaultAddress;
+    port = kRigctlDefaultPort;
+    return true;
+  }
+  if (option.rfind(name + "=", 0) != 0) return false;
+  const std::string where = option.substr(name.size() + 1);
+  const auto colon = where.rfind(':');
+  if (colon == std::string::npos || colon == 0 || colon + 1 == where.size()) return false;
+  const std::string digits = where.substr(colon + 1);
+  if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
+    return false;
+  }
+  port = std::stoi(digits);
+  address = where.substr(0, colon);
+  return port <= 65535;
+}
+
+bool StartRigControl(const std::string& address, int port) {
+  StopRigControl();
+  int boundPort = 0;
+  std::string error;
+  RigctlListener = Sockets().Listen(address, port, boundPort, error);
+  if (RigctlListener < 0) {
+    std::fprintf(stderr, "kestrel: rig control port %s:%d not opened: %s\n", address.c_str(),
+                 port, error.c_str());
+    return false;
+  }
+  WriteJournal({"RIGCTL", "listen", address + ":" + std::to_string(boundPort)});
+  WakeOnClients();
+  return true;
+}
+
+void ServeRigControl() {
+  if (RigctlListener < 0) return;
+  AcceptClients();
+  for (auto& client : RigctlClients) {
+    if (client.handle < 0) continue;
+    // A client that has finished sending still gets the answers to what it sent.
+    const bool open = ReadClient(client);
+    const bool keep = AnswerLines(client) && SendAnswers(client);
+    if (!open || !keep) DropClient(client);
+  }
+  WakeOnClients();
+}
+
+void StopRigControl() {
+  for (auto& client : RigctlClients) {
+    if (client.handle >= 0) DropClient(client);
+  }
+  if (RigctlListener >= 0) Sockets().Close(RigctlListener);
+  RigctlListener = -1;
+  platform::GetWindowSystem().WakeOnReadable({});
+}
+
+}  // namespace kestrel

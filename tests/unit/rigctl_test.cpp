@@ -1,0 +1,151 @@
+#include <gtest/gtest.h>
+
+#include "banks/banks_state.h"
+#include "commands/commands_state.h"
+#include "controls/controls_state.h"
+#include "polling_fixture.h"
+#include "rigctl/rigctl.h"
+#include "rigctl/rigctl_internal.h"
+#include "rigctl/rigctl_state.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kKeypad1 = 97;  // means nothing to the command entry
+
+std::string Ask(const std::string& line) {
+  bool close = false;
+  return AnswerRigctlLine(line, close);
+}
+
+class RigctlTest : public PollingTest {
+ protected:
+  void SetUp() override {
+    PollingTest::SetUp();
+    FrequencyEntryFresh = 1;  // as after start-up: no entry under way
+  }
+};
+
+TEST_F(RigctlTest, ReadCommandsAnswerFromWhatThePanelKnowsInPlainAndExtendedForm) {
+  FrequencyText = "145.0125";
+  ModeText = "CW ";
+  LevelReading = 120;
+  EXPECT_EQ(Ask("f"), "145012500\n");
+  EXPECT_EQ(Ask("\\get_freq\r"), "145012500\n");
+  EXPECT_EQ(Ask("+f"), "get_freq:\nFrequency: 145012500\nRPRT 0\n");
+  EXPECT_EQ(Ask("m"), "CW\n3000\n");
+  EXPECT_EQ(Ask("|m"), "get_mode:|Mode: CW|Passband: 3000|RPRT 0\n");
+  EXPECT_EQ(Ask("l STRENGTH"), "6\n");
+  EXPECT_EQ(Ask("+l RAWSTR"), "get_level: RAWSTR\n120\nRPRT 0\n");
+  EXPECT_EQ(Ask("v"), "VFOA\n");
+  EXPECT_EQ(Ask("s"), "0\nVFOA\n");
+  EXPECT_EQ(Ask("\\chk_vfo"), "0\n");
+  EXPECT_EQ(Ask("+\\chk_vfo"), "ChkVFO: 0\n");
+  EXPECT_EQ(Ask("\\get_powerstat"), "1\n");
+  EXPECT_EQ(Ask("\\get_lock_mode"), "0\nRPRT 0\n");
+  EXPECT_EQ(Ask("V VFOA"), "RPRT 0\n");
+  LevelReading = 0;
+  EXPECT_EQ(Ask("l STRENGTH"), "-54\n");
+  ModeText = "AUT";  // the receiver picks the mode: none to tell
+  EXPECT_EQ(Ask("m"), "None\n0\n");
+}
+
+TEST_F(RigctlTest, UnknownCommandsAndMalformedArgumentsAreReportedAndChangeNothing) {
+  EXPECT_EQ(Ask("xyz"), "RPRT -11\n");
+  EXPECT_EQ(Ask("\\set_ptt 1"), "RPRT -11\n");
+  EXPECT_EQ(Ask("l AF"), "RPRT -11\n");
+  EXPECT_EQ(Ask("l"), "RPRT -1\n");
+  EXPECT_EQ(Ask("F"), "RPRT -1\n");
+  EXPECT_EQ(Ask("F abc"), "RPRT -1\n");
+  EXPECT_EQ(Ask("F 145e"), "RPRT -1\n");
+  EXPECT_EQ(Ask("F 99999"), "RPRT -1\n");       // below the receiver's range
+  EXPECT_EQ(Ask("F 3000000001"), "RPRT -1\n");  // above it
+  EXPECT_EQ(Ask("+F abc"), "set_freq: abc\nRPRT -1\n");
+  EXPECT_EQ(Ask("M XX 0"), "RPRT -1\n");
+  EXPECT_EQ(Ask("M FM"), "RPRT -1\n");
+  EXPECT_EQ(Ask("V VFOB"), "RPRT -1\n");
+  EXPECT_EQ(Ask("   "), "");
+  EXPECT_TRUE(RemoteSets.empty());
+  bool close = false;
+  EXPECT_EQ(AnswerRigctlLine("q", close), "RPRT 0\n");
+  EXPECT_TRUE(close);
+}
+
+TEST_F(RigctlTest, RemoteSetsGoOutAfterTheKeysOnePerTickUnspokenAndShown) {
+  Press(kKeypad1);
+  Release(kKeypad1);
+  EXPECT_EQ(Ask("F 145500000.000000"), "RPRT 0\n");
+  EXPECT_EQ(Ask("+M USB 0"), "set_mode: USB 0\nRPRT 0\n");
+  EXPECT_EQ(Ask("f"), "145500000\n");  // what the receiver is about to have
+  EXPECT_EQ(Ask("m"), "USB\n3000\n");
+  Forget();
+
+  Tick();  // the key
+  Tick();  // its answer
+  EXPECT_EQ(line->TakeWritten(), "");
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "VA0145.50000\r");
+  EXPECT_EQ(FrequencyText, "145.5");
+  EXPECT_EQ(DrawnAt(300, 150).back(), "145.5");
+  Tick();  // its answer is read
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "MD3\r");
+  EXPECT_EQ(ModeText, "USB");
+  EXPECT_EQ(DrawnAt(380, 80), (std::vector<std::string>{"USB" + Spaces(6)}));
+  Tick();
+  Tick();
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "LM\r");
+  EXPECT_TRUE(sound.played.empty());
+  EXPECT_EQ(Ask("F 145600000"), "RPRT 0\n");
+  EXPECT_EQ(Ask("F 145700000"), "RPRT 0\n");  // replaces the one still waiting
+  EXPECT_EQ(RemoteSets.size(), 1u);
+}
+
+TEST_F(RigctlTest, SetsAreRefusedWhileTheOperatorScansAndWaitWhileHeTypes) {
+  for (int* scan : {&SearchActive, &MemoryScanState, &ListState}) {
+    *scan = 2;
+    EXPECT_EQ(Ask("F 145500000"), "RPRT -9\n");
+    EXPECT_EQ(Ask("M AM 0"), "RPRT -9\n");
+    *scan = 0;
+  }
+  EXPECT_TRUE(RemoteSets.empty());
+
+  ListState = 1;  // a bank browsed, not scanned: the set is taken
+  FrequencyEntryFresh = 0;  // digits typed, Enter not yet pressed
+  EXPECT_EQ(Ask("F 145500000"), "RPRT 0\n");
+  LevelPoll("LM 000\r\n");
+  EXPECT_EQ(line->TakeWritten(), "LM\r");
+  FrequencyEntryFresh = 1;
+  SearchActive = 1;  // a search began before the set's turn came: the set is dropped
+  Tick();
+  EXPECT_TRUE(RemoteSets.empty());
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "LM\r");
+}
+
+TEST(RigctlFrequencyText, HertzTakeThePanelsMegahertzFormAndBack) {
+  EXPECT_EQ(rigctl::HzToMegahertzText(145000000), "145.0");
+  EXPECT_EQ(rigctl::HzToMegahertzText(500000), "0.5");
+  EXPECT_EQ(rigctl::HzToMegahertzText(2999999950), "2999.99995");
+  EXPECT_EQ(rigctl::MegahertzTextToHz("1240.0125"), 1240012500);
+  EXPECT_EQ(rigctl::MegahertzTextToHz(".5"), 500000);
+  EXPECT_EQ(rigctl::MegahertzTextToHz("145.1234567"), 145123456);
+  EXPECT_EQ(rigctl::MegahertzTextToHz(""), 0);
+}
+
+TEST(RigctlOption, TakesTheDefaultOrAnAddressWithAPort) {
+  std::string address;
+  int port = -1;
+  ASSERT_TRUE(ParseRigctlOption("--rigctl", address, port));
+  EXPECT_EQ(address + ":" + std::to_string(port), "127.0.0.1:4532");
+  ASSERT_TRUE(ParseRigctlOption("--rigctl=0.0.0.0:4533", address, port));
+  EXPECT_EQ(address + ":" + std::to_string(port), "0.0.0.0:4533");
+  for (const char* wrong : {"--rigctl=", "--rigctl=:4532", "--rigctl=host", "--rigctl=h:70000",
+                            "--rigctl=h:-1", "--rigctlx", "--help"}) {
+    EXPECT_FALSE(ParseRigctlOption(wrong, address, port)) << wrong;
+  }
+}
+
+}  // namespace
+}  // namespace kestrel
