@@ -109,6 +109,7 @@ class PanelSession:
     voice_set    "real" (build/wave), "short" (every word 20 ms) or "empty" (no file)
     simulator    start receiver-sim (its link is COM<port>); without it a dangling COM<port>
                  link is made, so the panel never reaches a real serial device
+    sim_link     the simulator's link instead of COM<port> (when something stands between)
     sim_options  further receiver-sim options (["--silent"], ["--reply-delay", "300"], ...)
     scenario     text of the scenario file; memory_in: text of the memory file
     files        {name: bytes or str} written into the folder before the panel starts
@@ -119,13 +120,15 @@ class PanelSession:
 
     def __init__(self, x, build_dir=None, port=1, baud=9600, voice=True, debug=False,
                  config_file=True, voice_set="real", simulator=True, sim_options=(),
-                 scenario=None, memory_in=None, files=None, start=True, folder=None):
+                 scenario=None, memory_in=None, files=None, start=True, folder=None,
+                 sim_link=None):
         self.x = x
         self.build_dir = build_dir or e2e.BUILD_DIR
         self.config = dict(port=port, baud=baud, voice=voice, debug=debug)
         self.config_file = config_file
         self.voice_set = voice_set
         self.simulator = simulator
+        self.sim_link = sim_link or "COM%d" % port
         self.sim_options = list(sim_options)
         self.scenario = scenario
         self.memory_in = memory_in
@@ -201,9 +204,8 @@ class PanelSession:
             raise RuntimeError("panelset failed: " + done.stderr)
 
     def _start_simulator(self):
-        port = self.config["port"]
         command = [os.path.join(self.build_dir, "tools", "receiver-sim", "receiver-sim"),
-                   "--link", "COM%d" % port, "--log", SIM_LOG_NAME]
+                   "--link", self.sim_link, "--log", SIM_LOG_NAME]
         if self.scenario is not None:
             with open(self.path("scenario.txt"), "w") as out:
                 out.write(self.scenario)
@@ -216,7 +218,7 @@ class PanelSession:
         self.sim = e2e.Program(command, cwd=self.folder)
         # It prints the terminal's name once the link is there.
         ready = self.sim.wait_for_line(lambda line: line.startswith("/dev/"), timeout=20)
-        link = self.path("COM%d" % port)
+        link = self.path(self.sim_link)
         if not ready or not e2e.wait_for(lambda: os.path.lexists(link), timeout=5):
             raise RuntimeError("receiver-sim did not make its link: " + self.sim.errors())
 

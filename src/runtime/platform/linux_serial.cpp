@@ -10,7 +10,11 @@
 
 #include <cerrno>
 #include <chrono>
+#include <filesystem>
+#include <system_error>
 #include <thread>
+
+#include "runtime/platform/linux_tcp_serial.h"
 
 namespace kestrel::platform {
 namespace {
@@ -208,6 +212,12 @@ bool IsSettableSpeed(int baud) {
   return SpeedCode(baud, code);
 }
 
+std::string LinkText(const std::string& path) {
+  std::error_code error;
+  const auto target = std::filesystem::read_symlink(path, error);
+  return error ? std::string() : target.string();
+}
+
 std::string SerialDevicePath(const std::string& name) {
   std::string local = name;
   if (local.rfind("\\\\.\\", 0) == 0) local = local.substr(4);
@@ -226,6 +236,9 @@ std::string SerialDevicePath(const std::string& name) {
 std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) {
   const std::string path = SerialDevicePath(name);
   if (path.empty()) return nullptr;
+  // A link to "tcp:HOST:PORT" names a line that a server (ser2net) serves over TCP.
+  std::string host, service;
+  if (ParseTcpTarget(LinkText(path), host, service)) return OpenTcpDevice(host, service);
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
   if (fd < 0) return nullptr;
   if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
