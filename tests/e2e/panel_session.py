@@ -106,7 +106,8 @@ class PanelSession:
     port, baud, voice, debug
                  the settings panelset writes into KESTREL.CFG (voice and debug as bools)
     config_file  False: no KESTREL.CFG at all
-    voice_set    "real" (build/wave), "short" (every word 20 ms) or "empty" (no file)
+    voice_set    "real" (build/wave), "short" (every word 20 ms), "empty" (no file) or
+                 "none" (no wave/ folder at all)
     simulator    start receiver-sim (its link is COM<port>); without it a dangling COM<port>
                  link is made, so the panel never reaches a real serial device
     sim_link     the simulator's link instead of COM<port> (when something stands between)
@@ -190,6 +191,8 @@ class PanelSession:
             write_short_voice(source, wave)
         elif self.voice_set == "empty":
             os.mkdir(wave)
+        elif self.voice_set == "none":
+            pass
         else:
             raise ValueError("voice_set is real, short or empty, not " + repr(self.voice_set))
 
