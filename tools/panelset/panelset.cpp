@@ -27,7 +27,7 @@ constexpr int kHighestPort = 9;
 
 constexpr const char* kUsageHead =
     "Usage: panelset [--folder DIR | --user-folder] [--port N] [--baud B] [--voice on|off]\n"
-    "                [--debug on|off] [--device DEVICE] [--probe]\n"
+    "                [--debug on|off] [--device PATH] [--probe]\n"
     "       panelset --list\n"
     "\n"
     "Writes KESTREL.CFG, the front panel's configuration, in the working folder.\n"
@@ -37,7 +37,7 @@ constexpr const char* kUsageOptions =
     "  --baud B        line speed: a standard speed from 50 to 460800 (4800, 9600, 19200, ...)\n"
     "  --voice on|off  speak (on) or stay silent (off)\n"
     "  --debug on|off  write the trace debug1.dat (on) or not (off)\n"
-    "  --device DEVICE link COMn in the working folder to this serial device (n is the port):\n"
+    "  --device PATH   link COMn in the working folder to this serial device (n is the port):\n"
     "                  a path, a /dev/serial/by-id name (it survives replugging), or\n"
     "                  tcp:HOST:PORT for a receiver served by ser2net in raw mode;\n"
     "                  an existing COMn link is replaced, any other COMn file is kept\n"
