@@ -21,6 +21,10 @@ bool IsSettableSpeed(int baud);
 class TermiosSerialPorts final : public SerialPorts {
  public:
   std::unique_ptr<SerialDevice> Open(const std::string& name) override;
+  std::string LastOpenProblem() const override { return problem_; }
+
+ private:
+  std::string problem_;
 };
 
 }  // namespace kestrel::platform
