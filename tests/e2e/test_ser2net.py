@@ -23,6 +23,8 @@ connection: &receiver
     accepter: tcp,127.0.0.1,{port}
     enable: on
     connector: serialdev,{device},9600n82,local
+    options:
+      kickolduser: true
 """
 
 
