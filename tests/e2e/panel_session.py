@@ -233,8 +233,12 @@ class PanelSession:
         refused its display ends at once. So the window is awaited in the journal (the first
         text is drawn right after the window opened) and only then looked up with xdotool.
         A panel that was refused all the same is started again, with a note."""
+        # Only the voice set given to the session may speak: none of the user's or of this
+        # machine's data folders.
+        no_data = self.path(".no-data")
         env = self.x.environment({"SDL_AUDIODRIVER": "dummy",
-                                  "KESTREL_JOURNAL": self.path(JOURNAL_NAME)})
+                                  "KESTREL_JOURNAL": self.path(JOURNAL_NAME),
+                                  "XDG_DATA_HOME": no_data, "XDG_DATA_DIRS": no_data})
         for attempt in range(3):
             self.started_at = time.monotonic()
             self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel")], env=env,
