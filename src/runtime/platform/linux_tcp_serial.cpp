@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <string_view>
 #include <thread>
 
 #include "runtime/platform/linux_serial.h"
