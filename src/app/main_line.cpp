@@ -71,11 +71,19 @@ void ResetOperatingState() {
   StopHoldoff = ResumeCountdown = QuitRequested = 0;
 }
 
+// A port that would not open leaves the reason in the trace; the words stay as they are.
+void TracePortProblem() {
+  const std::string problem = platform::GetSerialPorts().LastOpenProblem();
+  if (problem.empty()) return;
+  LogLine = "Port " + PortDeviceName(PortNumber) + " not opened: " + problem;
+  WriteTraceLine();
+}
+
 void OpenReceiverPort() {
   PortNumber = StoreInteger(TextToNumber(Right(PortText.str(), 1)));
   BaudRate = StoreInteger(TextToNumber(BaudText.str()));
   ClosePort(PortNumber);
-  OpenPort(PortNumber, BaudRate);
+  if (OpenPort(PortNumber, BaudRate) == 0) TracePortProblem();
   SetReadTimeouts(PortNumber, -1);
   SetLineShape(PortNumber, 8, 0, 2);
 }

@@ -106,9 +106,11 @@ class PanelSession:
     port, baud, voice, debug
                  the settings panelset writes into KESTREL.CFG (voice and debug as bools)
     config_file  False: no KESTREL.CFG at all
-    voice_set    "real" (build/wave), "short" (every word 20 ms) or "empty" (no file)
+    voice_set    "real" (build/wave), "short" (every word 20 ms), "empty" (no file) or
+                 "none" (no wave/ folder at all)
     simulator    start receiver-sim (its link is COM<port>); without it a dangling COM<port>
                  link is made, so the panel never reaches a real serial device
+    sim_link     the simulator's link instead of COM<port> (when something stands between)
     sim_options  further receiver-sim options (["--silent"], ["--reply-delay", "300"], ...)
     scenario     text of the scenario file; memory_in: text of the memory file
     files        {name: bytes or str} written into the folder before the panel starts
@@ -121,13 +123,14 @@ class PanelSession:
     def __init__(self, x, build_dir=None, port=1, baud=9600, voice=True, debug=False,
                  config_file=True, voice_set="real", simulator=True, sim_options=(),
                  scenario=None, memory_in=None, files=None, start=True, folder=None,
-                 panel_args=()):
+                 panel_args=(), sim_link=None):
         self.x = x
         self.build_dir = build_dir or e2e.BUILD_DIR
         self.config = dict(port=port, baud=baud, voice=voice, debug=debug)
         self.config_file = config_file
         self.voice_set = voice_set
         self.simulator = simulator
+        self.sim_link = sim_link or "COM%d" % port
         self.sim_options = list(sim_options)
         self.scenario = scenario
         self.memory_in = memory_in
@@ -190,6 +193,8 @@ class PanelSession:
             write_short_voice(source, wave)
         elif self.voice_set == "empty":
             os.mkdir(wave)
+        elif self.voice_set == "none":
+            pass
         else:
             raise ValueError("voice_set is real, short or empty, not " + repr(self.voice_set))
 
@@ -204,9 +209,8 @@ class PanelSession:
             raise RuntimeError("panelset failed: " + done.stderr)
 
     def _start_simulator(self):
-        port = self.config["port"]
         command = [os.path.join(self.build_dir, "tools", "receiver-sim", "receiver-sim"),
-                   "--link", "COM%d" % port, "--log", SIM_LOG_NAME]
+                   "--link", self.sim_link, "--log", SIM_LOG_NAME]
         if self.scenario is not None:
             with open(self.path("scenario.txt"), "w") as out:
                 out.write(self.scenario)
@@ -219,7 +223,7 @@ class PanelSession:
         self.sim = e2e.Program(command, cwd=self.folder)
         # It prints the terminal's name once the link is there.
         ready = self.sim.wait_for_line(lambda line: line.startswith("/dev/"), timeout=20)
-        link = self.path("COM%d" % port)
+        link = self.path(self.sim_link)
         if not ready or not e2e.wait_for(lambda: os.path.lexists(link), timeout=5):
             raise RuntimeError("receiver-sim did not make its link: " + self.sim.errors())
 
@@ -231,8 +235,12 @@ class PanelSession:
         refused its display ends at once. So the window is awaited in the journal (the first
         text is drawn right after the window opened) and only then looked up with xdotool.
         A panel that was refused all the same is started again, with a note."""
+        # Only the voice set given to the session may speak: none of the user's or of this
+        # machine's data folders.
+        no_data = self.path(".no-data")
         env = self.x.environment({"SDL_AUDIODRIVER": "dummy",
-                                  "KESTREL_JOURNAL": self.path(JOURNAL_NAME)})
+                                  "KESTREL_JOURNAL": self.path(JOURNAL_NAME),
+                                  "XDG_DATA_HOME": no_data, "XDG_DATA_DIRS": no_data})
         for attempt in range(3):
             self.started_at = time.monotonic()
             self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel"), *self.panel_args],

@@ -141,8 +141,10 @@ class StartUp(e2e.XvfbTestCase):
                 self.assertNotIn("IN", kinds)
                 self.assertEqual(kinds[-1], "CLOSE")
                 self.assertNotIn("connected", panel.sounds())
-                # The trace still shows what would have been sent.
-                self.assertEqual(panel.trace()[1:5], ["TX= " + c for c in START_COMMANDS])
+                # The trace says why the port did not open, and still shows what would
+                # have been sent.
+                self.assertEqual(panel.trace()[1], "Port COM5 not opened: ./COM5: no such device")
+                self.assertEqual(panel.trace()[2:6], ["TX= " + c for c in START_COMMANDS])
 
 
 if __name__ == "__main__":

@@ -70,7 +70,8 @@ FakeLine& FakeSerialPorts::Add(const std::string& name) {
 std::unique_ptr<platform::SerialDevice> FakeSerialPorts::Open(const std::string& name) {
   attempts_.push_back(name);
   const auto found = lines_.find(name);
-  if (found == lines_.end() || found->second->open) return nullptr;
+  failed_ = found == lines_.end() || found->second->open;
+  if (failed_) return nullptr;
   found->second->open = true;
   ++found->second->opens;
   return std::make_unique<FakeDevice>(found->second);

@@ -42,8 +42,12 @@ class FakeSerialPorts final : public platform::SerialPorts {
   FakeLine& Line(const std::string& name) { return *lines_.at(name); }
   const std::vector<std::string>& OpenAttempts() const { return attempts_; }
   std::unique_ptr<platform::SerialDevice> Open(const std::string& name) override;
+  // The reason a failed open gives.
+  std::string openProblem;
+  std::string LastOpenProblem() const override { return failed_ ? openProblem : ""; }
 
  private:
+  bool failed_ = false;
   std::map<std::string, std::shared_ptr<FakeLine>> lines_;
   std::vector<std::string> attempts_;
 };

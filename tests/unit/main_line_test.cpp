@@ -128,6 +128,16 @@ TEST_F(MainLineTest, AConfiguredPortWithNothingBehindItRunsAndCloses) {
   EXPECT_FALSE(window.open);
 }
 
+TEST_F(MainLineTest, APortThatWouldNotOpenLeavesItsReasonInTheTrace) {
+  ports.openProblem = "/dev/ttyUSB0: permission denied";
+  Configure("COM7", "1", "1");
+  EXPECT_EQ(Run(), 0);
+  EXPECT_EQ(ReadFile("debug1.dat"),
+            "KESTREL 4.0c  06-12-2026   09:41:07\r\n"
+            "Port COM7 not opened: /dev/ttyUSB0: permission denied\r\n"
+            "TX= VA0145000000\r\nTX= MD1\r\nTX= ST012.50\r\nTX= AT0\r\n");
+}
+
 TEST_F(MainLineTest, ClosingDuringASearchKeepsItsFinds) {
   // The search list as the search left it, with one find.
   SearchActive = 1;

@@ -2,6 +2,7 @@
 
 #include <filesystem>
 #include <string>
+#include <vector>
 
 #include "fakes/kestrel_test.h"
 
@@ -75,6 +76,51 @@ TEST_F(SoundPathTest, ControlAndNonAsciiBytesFindNothing) {
   EXPECT_EQ(ResolveSoundPath("wave\\\xe9t\xe9"), "");
   EXPECT_EQ(ResolveSoundPath("wave\\sc\nan"), "");
   EXPECT_EQ(ResolveSoundPath("wave\\" + std::string(300, 'a')), "");
+}
+
+TEST_F(SoundPathTest, AWordMissingFromTheWorkingFolderComesFromTheFirstVoiceFolderThatHasIt) {
+  for (const char* name : {"user/kestrel/wave", "system/kestrel/wave/Sub"}) {
+    std::filesystem::create_directories(folder / name);
+  }
+  WriteFile("user/kestrel/wave/lost.wav", "x");
+  WriteFile("system/kestrel/wave/lost.wav", "x");
+  WriteFile("system/kestrel/wave/OK.WAV", "x");
+  WriteFile("system/kestrel/wave/scan.wav", "x");
+  WriteFile("system/kestrel/wave/secret.wav", "x");
+  const std::string user = (folder / "user/kestrel/wave").string();
+  const std::string system = (folder / "system/kestrel/wave").string();
+  const std::vector<std::string> voice = {user, system};
+  EXPECT_EQ(ResolveSoundPath("wave\\scan", voice), "wave/scan.wav");  // own recordings win
+  EXPECT_EQ(ResolveSoundPath("wave\\lost", voice), user + "/lost.wav");
+  EXPECT_EQ(ResolveSoundPath("WAVE\\ok", voice), system + "/OK.WAV");
+  EXPECT_EQ(ResolveSoundPath("wave\\nothing", voice), "");
+  // Only words of the voice folder are looked for elsewhere, under the same rules.
+  EXPECT_EQ(ResolveSoundPath("secret", voice), "secret.wav");
+  EXPECT_EQ(ResolveSoundPath("lost", voice), "");
+  EXPECT_EQ(ResolveSoundPath("wave\\..\\wave\\lost", voice), "");
+  EXPECT_EQ(ResolveSoundPath("wave\\sub", voice), "");
+}
+
+TEST(VoiceFoldersTest, TheSearchOrderFollowsTheDataFoldersThenTheInstallation) {
+  VoicePlaces places;
+  places.dataHome = "/home/op/data";
+  places.home = "/home/op";
+  places.dataDirs = "/opt/share::relative/share:/usr/share";
+  places.installedData = "/usr/share";
+  places.executableFolder = "/opt/kestrel/bin";
+  EXPECT_EQ(VoiceFolders(places),
+            (std::vector<std::string>{"/home/op/data/kestrel/wave", "/opt/share/kestrel/wave",
+                                      "/usr/share/kestrel/wave",
+                                      "/opt/kestrel/share/kestrel/wave"}));
+  // Unset (or relative) variables take their defaults.
+  places.dataHome = "data";
+  places.dataDirs = "";
+  places.installedData = "/usr/local/share";
+  places.executableFolder = "";
+  EXPECT_EQ(VoiceFolders(places),
+            (std::vector<std::string>{"/home/op/.local/share/kestrel/wave",
+                                      "/usr/local/share/kestrel/wave",
+                                      "/usr/share/kestrel/wave"}));
 }
 
 }  // namespace

@@ -8,8 +8,12 @@
 #include <string_view>
 #include <system_error>
 
+#include "port_list.h"
+#include "probe.h"
 #include "runtime/files.h"
+#include "runtime/platform/linux_folders.h"
 #include "runtime/platform/linux_serial.h"
+#include "runtime/platform/linux_tcp_serial.h"
 #include "runtime/text.h"
 
 namespace kestrel::panelset {
@@ -21,22 +25,31 @@ constexpr int kConfigLineCount = 5;
 constexpr int kLowestPort = 1;
 constexpr int kHighestPort = 9;
 
-constexpr const char* kUsage =
-    "Usage: panelset [--port N] [--baud B] [--voice on|off] [--debug on|off] [--device PATH]\n"
+constexpr const char* kUsageHead =
+    "Usage: panelset [--folder DIR | --user-folder] [--port N] [--baud B] [--voice on|off]\n"
+    "                [--debug on|off] [--device PATH] [--probe]\n"
+    "       panelset --list\n"
     "\n"
     "Writes KESTREL.CFG, the front panel's configuration, in the working folder.\n"
-    "\n"
+    "\n";
+constexpr const char* kUsageOptions =
     "  --port N        serial port COM1 to COM9 (N is 1 to 9)\n"
     "  --baud B        line speed: a standard speed from 50 to 460800 (4800, 9600, 19200, ...)\n"
     "  --voice on|off  speak (on) or stay silent (off)\n"
     "  --debug on|off  write the trace debug1.dat (on) or not (off)\n"
-    "  --device PATH   link COMn in the working folder to this serial device (n is the port);\n"
+    "  --device PATH   link COMn in the working folder to this serial device (n is the port):\n"
+    "                  a path, a /dev/serial/by-id name (it survives replugging), or\n"
+    "                  tcp:HOST:PORT for a receiver served by ser2net in raw mode;\n"
     "                  an existing COMn link is replaced, any other COMn file is kept\n"
+    "  --probe         find the receiver's speed (4800, 9600, 19200 baud, 8N2) by asking for\n"
+    "                  the signal level, and write it\n"
+    "  --list          list the serial ports of this machine and write nothing\n"
     "  --help          show this text\n"
+    "  --version       show the version\n"
     "\n"
     "Values not given are taken from an existing KESTREL.CFG, otherwise: port 1, 9600 baud,\n"
     "voice on, debug off. Exit code 0 when written, 2 when refused (nothing is written),\n"
-    "1 when writing failed.\n";
+    "1 when writing failed or the probe found no receiver.\n";
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 std::string PortName(int port) { return "COM" + std::to_string(port); }
@@ -128,13 +141,30 @@ std::string ReadOptions(const std::vector<std::string>& args, Settings& settings
   return {};
 }
 
-// The device must be a character device (a serial line or a pseudo-terminal), and an
-// existing COMn that is not a link is somebody's file: it is never replaced.
-std::string CheckDeviceLink(const Settings& settings) {
+bool IsTcpTarget(const std::string& device) {
+  std::string host, port;
+  return platform::ParseTcpTarget(device, host, port);
+}
+
+// The device must be a character device (a serial line or a pseudo-terminal), given by
+// path or by its bare /dev/serial/by-id name, or a tcp:HOST:PORT target; an existing COMn
+// that is not a link is somebody's file: it is never replaced.
+std::string CheckDeviceLink(Settings& settings) {
   if (settings.device.empty()) return {};
   std::error_code error;
-  if (fs::status(settings.device, error).type() != fs::file_type::character) {
-    return "device '" + settings.device + "' refused: it is not a serial device";
+  if (settings.device.rfind("tcp:", 0) == 0) {
+    if (!IsTcpTarget(settings.device)) {
+      return "device '" + settings.device +
+             "' refused: a network receiver is named tcp:HOST:PORT (port 1 to 65535, an "
+             "IPv6 address in brackets)";
+    }
+  } else {
+    if (!fs::exists(settings.device, error) && !ByIdPath(settings.device).empty()) {
+      settings.device = ByIdPath(settings.device);
+    }
+    if (fs::status(settings.device, error).type() != fs::file_type::character) {
+      return "device '" + settings.device + "' refused: it is not a serial device";
+    }
   }
   const fs::file_status existing = fs::symlink_status(PortName(settings.port), error);
   if (fs::exists(existing) && !fs::is_symlink(existing)) {
@@ -170,7 +200,8 @@ std::string MakeDeviceLink(const Settings& settings) {
   const std::string name = PortName(settings.port);
   const std::string temporary = TemporaryName(name);
   std::error_code error;
-  const fs::path target = fs::absolute(settings.device, error);
+  const fs::path target =
+      IsTcpTarget(settings.device) ? fs::path(settings.device) : fs::absolute(settings.device, error);
   fs::remove(temporary, error);
   fs::create_symlink(target, temporary, error);
   if (!error) fs::rename(temporary, name, error);
@@ -216,15 +247,99 @@ Settings ReadExistingSettings() {
   return settings;
 }
 
-int RunPanelset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+namespace {
+
+// Takes a flag (an option without value) out of args; true when it was there.
+bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
+  const auto before = args.size();
+  std::erase(args, flag);
+  return args.size() != before;
+}
+
+// A serial device that the panel could not use as it is: a clear word about why.
+void WarnAboutDevice(const std::string& device, std::ostream& err) {
+  if (device.empty() || IsTcpTarget(device)) return;
+  const std::string access = AccessProblem(device);
+  if (!access.empty()) err << "panelset: warning: " << device << ": " << access << "\n";
+  for (const std::string& holder : Holders(device)) {
+    err << "panelset: warning: " << device << " is held by " << holder
+        << "; the panel cannot open it while it is\n";
+  }
+}
+
+int ListSerialPorts(std::ostream& out) {
+  const std::vector<PortInfo> ports = ListPorts();
+  if (ports.empty()) out << "no serial ports found\n";
+  for (const PortInfo& port : ports) out << DescribePort(port) << "\n";
+  return kDone;
+}
+
+// The device the port of the settings leads to, for messages.
+std::string PortDevice(const Settings& settings) {
+  const std::string name = PortName(settings.port);
+  const std::string link = platform::LinkText(name);
+  return link.empty() ? platform::SerialDevicePath(name) : link;
+}
+
+// Finds the speed and writes it; the exit code.
+int Probe(Settings& settings, std::ostream& out, std::ostream& err) {
+  platform::TermiosSerialPorts ports;
+  const std::string name = PortName(settings.port);
+  const std::string device = PortDevice(settings);
+  const ProbeResult result = ProbeSpeed(ports, name);
+  if (!result.opened) {
+    err << "panelset: " << name << " (" << device << ") cannot be opened\n";
+    WarnAboutDevice(device, err);
+    return kWriteFailed;
+  }
+  if (result.baud == 0) {
+    err << "panelset: no answer from the receiver on " << name << " (" << device
+        << ") at 4800, 9600 or 19200 baud; check that it is on and connected\n";
+    return kWriteFailed;
+  }
+  if (IsTcpTarget(device)) {
+    out << "The receiver answers over " << device
+        << "; its line speed is set on the ser2net server\n";
+    return kDone;
+  }
+  out << "The receiver answers at " << result.baud << " baud\n";
+  settings.baud = result.baud;
+  const std::string problem = WriteConfigFile(settings);
+  if (!problem.empty()) {
+    err << "panelset: " << problem << "\n";
+    return kWriteFailed;
+  }
+  out << kConfigFileName << " written: " << settings.baud << " baud\n";
+  return kDone;
+}
+
+}  // namespace
+
+int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
+                std::ostream& err) {
+  std::vector<std::string> args = arguments;
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
-      out << kUsage;
+      out << kUsageHead << platform::kFolderOptionsHelp << kUsageOptions;
+      return kDone;
+    }
+    if (arg == "--version") {
+      out << "panelset " << KESTREL_VERSION << "\n";
       return kDone;
     }
   }
+  if (TakeFlag(args, "--list")) {
+    if (!args.empty()) return Refuse(err, "--list takes no other option");
+    return ListSerialPorts(out);
+  }
+  const bool probe = TakeFlag(args, "--probe");
+  std::string folder;
+  std::string problem;
+  if (!platform::TakeFolderOption(args, folder, problem)) return Refuse(err, problem);
+  if (!platform::EnterFolder(folder, problem)) return Refuse(err, problem);
+
   Settings settings = ReadExistingSettings();
-  std::string problem = ReadOptions(args, settings);
+  problem = ReadOptions(args, settings);
   if (problem.empty()) problem = CheckDeviceLink(settings);
   if (!problem.empty()) return Refuse(err, problem);
 
@@ -237,7 +352,8 @@ int RunPanelset(const std::vector<std::string>& args, std::ostream& out, std::os
   out << kConfigFileName << " written: " << PortName(settings.port) << ", " << settings.baud
       << " baud, voice " << OnOff(settings.voice) << ", debug " << OnOff(settings.debug) << "\n";
   if (!settings.device.empty()) out << PortName(settings.port) << " -> " << settings.device << "\n";
-  return kDone;
+  WarnAboutDevice(settings.device, err);
+  return probe ? Probe(settings, out, err) : kDone;
 }
 
 }  // namespace kestrel::panelset

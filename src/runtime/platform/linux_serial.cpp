@@ -10,7 +10,12 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
+#include <filesystem>
+#include <system_error>
 #include <thread>
+
+#include "runtime/platform/linux_tcp_serial.h"
 
 namespace kestrel::platform {
 namespace {
@@ -201,11 +206,34 @@ class TermiosDevice final : public SerialDevice {
   ReadTimeouts timeouts_;
 };
 
+std::string OpenFailure(const std::string& path, int error) {
+  switch (error) {
+    case EACCES:
+    case EPERM:
+      return path + ": permission denied (the user must be in group dialout: sudo adduser "
+                    "$USER dialout, then log in again)";
+    case EBUSY:
+      return path + " is in use by another program (panelset --list names it)";
+    case ENOENT:
+    case ENXIO:
+    case ENODEV:
+      return path + ": no such device";
+    default:
+      return path + ": " + std::strerror(error);
+  }
+}
+
 }  // namespace
 
 bool IsSettableSpeed(int baud) {
   speed_t code;
   return SpeedCode(baud, code);
+}
+
+std::string LinkText(const std::string& path) {
+  std::error_code error;
+  const auto target = std::filesystem::read_symlink(path, error);
+  return error ? std::string() : target.string();
 }
 
 std::string SerialDevicePath(const std::string& name) {
@@ -224,11 +252,27 @@ std::string SerialDevicePath(const std::string& name) {
 }
 
 std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) {
+  problem_.clear();
   const std::string path = SerialDevicePath(name);
-  if (path.empty()) return nullptr;
+  if (path.empty()) {
+    problem_ = "no port name";
+    return nullptr;
+  }
+  // A link to "tcp:HOST:PORT" names a line that a server (ser2net) serves over TCP.
+  std::string host, service;
+  if (ParseTcpTarget(LinkText(path), host, service)) {
+    auto device = OpenTcpDevice(host, service);
+    if (!device) problem_ = "no connection to " + LinkText(path);
+    return device;
+  }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    problem_ = OpenFailure(path, errno);
+    return nullptr;
+  }
   if (!::isatty(fd) || ::flock(fd, LOCK_EX | LOCK_NB) != 0) {
+    problem_ = ::isatty(fd) ? path + " is in use by another program (panelset --list names it)"
+                            : path + " is not a serial device";
     ::close(fd);
     return nullptr;
   }

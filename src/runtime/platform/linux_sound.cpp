@@ -9,6 +9,7 @@
 #include <thread>
 #include <vector>
 
+#include "runtime/platform/linux_folders.h"
 #include "runtime/platform/sound_path.h"
 
 namespace kestrel::platform {
@@ -83,7 +84,7 @@ std::vector<Sint16> ToneSamples(int hertz, int milliseconds) {
 
 }  // namespace
 
-SdlSoundPlayer::SdlSoundPlayer() {
+SdlSoundPlayer::SdlSoundPlayer() : voice_folders_(VoiceFolders(VoicePlacesOfProcess())) {
   if (OpenDevice()) return;
   // No driver or no device: SDL does not fall back by itself, so start the audio subsystem
   // again on the dummy driver (overriding any SDL_AUDIODRIVER of the environment).
@@ -135,7 +136,7 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
   // Every play, even of a missing file, cuts off a sound still playing in the background.
   if (device_ != 0) SDL_ClearQueuedAudio(device_);
   if (path.empty()) return {};
-  const std::string file = ResolveSoundPath(path);
+  const std::string file = ResolveSoundPath(path, voice_folders_);
   Samples samples;
   if (file.empty() || !LoadConverted(file, samples)) return {};
   if (device_ != 0 && SDL_QueueAudio(device_, samples.data, samples.size) != 0) return {};

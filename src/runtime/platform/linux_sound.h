@@ -3,6 +3,7 @@
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 #include "runtime/platform/sound_player.h"
 
@@ -12,7 +13,8 @@ class SdlSoundPlayer final : public SoundPlayer {
  public:
   // Opens the audio device (22050 Hz, 16-bit, mono). With no usable device it falls back to
   // SDL's "dummy" driver, which consumes sound in real time, so a synchronous play still
-  // lasts as long as its sound. Needs no window.
+  // lasts as long as its sound. Needs no window. Words are looked for in wave/ of the
+  // working folder, then in the voice folders of the environment and the installation.
   SdlSoundPlayer();
   ~SdlSoundPlayer() override;
   SdlSoundPlayer(const SdlSoundPlayer&) = delete;
@@ -32,6 +34,8 @@ class SdlSoundPlayer final : public SoundPlayer {
   bool OpenDevice();
   void WaitUntilHeard(int soundBytes) const;
 
+  // Where a word missing from the working folder's wave/ is looked for, in order.
+  std::vector<std::string> voice_folders_;
   std::uint32_t device_ = 0;  // SDL_AudioDeviceID; 0 when no device could be opened
   int buffer_samples_ = 0;
   bool audio_initialised_ = false;

@@ -44,6 +44,8 @@ class SerialPorts {
   // Opens the device of a port-layer name ("COM3", "\\.\COM12") exclusively; nullptr when
   // it is missing, busy or not a serial device.
   virtual std::unique_ptr<SerialDevice> Open(const std::string& name) = 0;
+  // Why the last Open failed, in words for the trace ("" when it did not, or unknown).
+  virtual std::string LastOpenProblem() const { return {}; }
 };
 
 SerialPorts& GetSerialPorts();

@@ -73,20 +73,68 @@ std::optional<std::string> FindEntry(const fs::path& folder, const std::string& 
 
 bool HasExtension(const std::string& name) { return name.find('.') != std::string::npos; }
 
-}  // namespace
-
-std::string ResolveSoundPath(const std::string& path) {
-  auto parts = SplitComponents(path);
-  if (!parts) return {};
-  if (!HasExtension(parts->back())) parts->back() += ".wav";
-  fs::path found;
-  for (std::size_t i = 0; i < parts->size(); ++i) {
-    const bool last = i + 1 == parts->size();
-    const auto entry = FindEntry(found.empty() ? fs::path(".") : found, (*parts)[i], !last);
+// Looks the components up one by one below base ("" for the working folder).
+std::string ResolveBelow(const fs::path& base, const std::vector<std::string>& parts,
+                         std::size_t first) {
+  fs::path found = base;
+  for (std::size_t i = first; i < parts.size(); ++i) {
+    const bool last = i + 1 == parts.size();
+    const auto entry = FindEntry(found.empty() ? fs::path(".") : found, parts[i], !last);
     if (!entry) return {};
     found /= *entry;
   }
   return found.string();
+}
+
+void AddOnce(std::vector<std::string>& folders, const std::string& folder) {
+  if (folder.empty() || folder.front() != '/') return;
+  if (std::find(folders.begin(), folders.end(), folder) == folders.end()) {
+    folders.push_back(folder);
+  }
+}
+
+}  // namespace
+
+std::string ResolveSoundPath(const std::string& path) { return ResolveSoundPath(path, {}); }
+
+std::string ResolveSoundPath(const std::string& path,
+                             const std::vector<std::string>& voiceFolders) {
+  auto parts = SplitComponents(path);
+  if (!parts) return {};
+  if (!HasExtension(parts->back())) parts->back() += ".wav";
+  std::string found = ResolveBelow({}, *parts, 0);
+  if (!found.empty() || parts->size() < 2 || !SameIgnoringCase(parts->front(), "wave")) {
+    return found;
+  }
+  for (const std::string& folder : voiceFolders) {
+    found = ResolveBelow(folder, *parts, 1);
+    if (!found.empty()) return found;
+  }
+  return {};
+}
+
+std::vector<std::string> VoiceFolders(const VoicePlaces& places) {
+  std::vector<std::string> folders;
+  std::string dataHome = places.dataHome;
+  if (dataHome.empty() || dataHome.front() != '/') {
+    dataHome = places.home.empty() ? std::string() : places.home + "/.local/share";
+  }
+  if (!dataHome.empty()) AddOnce(folders, dataHome + "/kestrel/wave");
+  const std::string dataDirs =
+      places.dataDirs.empty() ? std::string("/usr/local/share:/usr/share") : places.dataDirs;
+  std::size_t start = 0;
+  while (start <= dataDirs.size()) {
+    const std::size_t end = std::min(dataDirs.find(':', start), dataDirs.size());
+    const std::string entry = dataDirs.substr(start, end - start);
+    if (!entry.empty()) AddOnce(folders, entry + "/kestrel/wave");
+    start = end + 1;
+  }
+  if (!places.installedData.empty()) AddOnce(folders, places.installedData + "/kestrel/wave");
+  if (!places.executableFolder.empty()) {
+    AddOnce(folders, (fs::path(places.executableFolder).parent_path() / "share" / "kestrel" /
+                      "wave").string());
+  }
+  return folders;
 }
 
 }  // namespace kestrel::platform

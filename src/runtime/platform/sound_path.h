@@ -5,6 +5,7 @@
 #pragma once
 
 #include <string>
+#include <vector>
 
 namespace kestrel::platform {
 
@@ -15,5 +16,25 @@ namespace kestrel::platform {
 // working folder ("..", ".", an absolute path, an empty component) and components with a
 // control or non-ASCII byte find nothing.
 std::string ResolveSoundPath(const std::string& path);
+
+// The same, and a word of the voice folder ("wave\scan") that the working folder's wave/
+// lacks is looked for in each of voiceFolders in turn (absolute paths, searched under the
+// same rules); the first that holds it gives the path played.
+std::string ResolveSoundPath(const std::string& path,
+                             const std::vector<std::string>& voiceFolders);
+
+// Where the voice set may be found besides the working folder, as the environment tells.
+struct VoicePlaces {
+  std::string dataHome;          // $XDG_DATA_HOME ("" or relative: $HOME/.local/share)
+  std::string home;              // $HOME
+  std::string dataDirs;          // $XDG_DATA_DIRS ("": /usr/local/share:/usr/share)
+  std::string installedData;     // the data folder the program was installed with
+  std::string executableFolder;  // the folder of the running program
+};
+
+// The voice folders in search order: $XDG_DATA_HOME/kestrel/wave, each data folder's
+// kestrel/wave, the installed kestrel/wave, and ../share/kestrel/wave beside the program.
+// Relative entries are left out (the XDG rule), and each folder is named once.
+std::vector<std::string> VoiceFolders(const VoicePlaces& places);
 
 }  // namespace kestrel::platform

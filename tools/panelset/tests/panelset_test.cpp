@@ -9,7 +9,10 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_serial.h"
 #include "panelset.h"
+#include "port_list.h"
+#include "probe.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 
@@ -198,4 +201,118 @@ TEST_F(PanelsetTest, HelpWritesNothing) {
 }
 
 }  // namespace
+TEST_F(PanelsetTest, ANetworkReceiverIsLinkedByItsTargetText) {
+  ASSERT_EQ(Run({"--port", "2", "--device", "tcp:shack-pi:3001"}), kDone);
+  EXPECT_EQ(fs::read_symlink("COM2"), "tcp:shack-pi:3001");
+  EXPECT_EQ(ReadAsThePanel().port, 2);
+  fs::remove(kConfigFileName);
+  EXPECT_EQ(Run({"--device", "tcp:shack-pi"}), kRefused);
+  EXPECT_NE(err_.find("tcp:HOST:PORT"), std::string::npos);
+  EXPECT_FALSE(fs::exists(kConfigFileName));
+}
+
+TEST_F(PanelsetTest, TheFolderOptionsChooseWhereTheFilesGo) {
+  ASSERT_EQ(Run({"--folder", "elsewhere", "--port", "4"}), kRefused);  // it must exist
+  fs::create_directory("elsewhere");
+  ASSERT_EQ(Run({"--folder", "elsewhere", "--port", "4"}), kDone);
+  EXPECT_TRUE(fs::exists(kConfigFileName));  // now the working folder
+  const fs::path data = fs::current_path() / "data";
+  ::setenv("XDG_DATA_HOME", data.c_str(), 1);
+  const int code = Run({"--user-folder", "--port", "5"});
+  ::unsetenv("XDG_DATA_HOME");
+  ASSERT_EQ(code, kDone);
+  EXPECT_EQ(fs::current_path(), data / "kestrel");
+  EXPECT_EQ(ReadAsThePanel().port, 5);
+  EXPECT_EQ(Run({"--user-folder", "--folder", "x"}), kRefused);
+}
+
+TEST(ProbeTest, TheLevelRequestGoesOutAtEachSpeedUntilTheReceiverAnswers) {
+  fakes::FakeSerialPorts ports;
+  fakes::FakeLine& line = ports.Add("COM1");
+  line.onWrite = [](fakes::FakeLine& self, const std::string&) {
+    if (self.settings.baud == 9600) self.Feed("LM%012\r\n");
+  };
+  const ProbeResult found = ProbeSpeed(ports, "COM1", 50);
+  EXPECT_TRUE(found.opened);
+  EXPECT_EQ(found.baud, 9600);
+  EXPECT_EQ(found.reply, "LM%012");
+  EXPECT_EQ(line.written, "LM\rLM\r");  // nothing but the level request
+  EXPECT_EQ(line.settings.stopBits, 2);
+  EXPECT_EQ(line.closes, 1);
+
+  line.onWrite = nullptr;
+  line.written.clear();
+  EXPECT_EQ(ProbeSpeed(ports, "COM1", 50).baud, 0);
+  EXPECT_EQ(line.written, "LM\rLM\rLM\r");
+  EXPECT_FALSE(ProbeSpeed(ports, "COM9", 50).opened);
+}
+
+// A system as /sys, /dev and /proc show it, in the test's folder.
+class PortListTest : public PanelsetTest {
+ protected:
+  void SetUp() override {
+    PanelsetTest::SetUp();
+    const fs::path root = fs::current_path();
+    folders_ = {(root / "sys/class/tty").string(), (root / "dev").string(),
+                (root / "dev/serial/by-id").string(), (root / "proc").string()};
+    const fs::path usb = root / "sys/devices/usb1/1-1";
+    MakeDevice(usb / "1-1:1.0/ttyUSB0", "ftdi_sio");
+    Write(usb / "idVendor", "0403");
+    Write(usb / "idProduct", "6001");
+    Write(usb / "product", "FT232R USB UART");
+    Write(usb / "serial", "A1B2C3");
+    const fs::path pnp = root / "sys/devices/pnp0/00:04";
+    MakeDevice(pnp / "00:04:0/00:04:0.0", "port");  // the generic port object
+    fs::create_directories(root / "sys/bus/drivers/serial");
+    fs::create_directory_symlink(root / "sys/bus/drivers/serial", pnp / "driver");
+    MakeDevice(pnp / "other/00:04:1.0", "port");
+    fs::create_directories(folders_.sysClassTty);
+    Link(usb / "1-1:1.0/ttyUSB0", "ttyUSB0", "");
+    Link(pnp / "00:04:0/00:04:0.0", "ttyS0", "4");
+    Link(pnp / "other/00:04:1.0", "ttyS1", "0");  // no UART there
+    fs::create_directories(fs::path(folders_.sysClassTty) / "tty1");  // no device
+    fs::create_directories(folders_.byId);
+    fs::create_symlink("../../ttyUSB0", fs::path(folders_.byId) / "usb-FTDI_A1B2C3-if00-port0");
+    Write(root / "dev/ttyUSB0", "");
+    Write(root / "dev/ttyS0", "");
+    fs::create_directories(root / "proc/612/fd");
+    fs::create_symlink(root / "dev/ttyS0", root / "proc/612/fd/7");
+    Write(root / "proc/612/comm", "ModemManager");
+    fs::create_symlink(root / "dev/ttyUSB0", "COM3");
+  }
+  static void Write(const fs::path& file, const std::string& text) {
+    fs::create_directories(file.parent_path());
+    std::ofstream(file) << text << "\n";
+  }
+  void MakeDevice(const fs::path& device, const std::string& driver) {
+    fs::create_directories(device);
+    const fs::path target = fs::current_path() / "sys/bus/drivers" / driver;
+    fs::create_directories(target);
+    fs::create_directory_symlink(target, device / "driver");
+  }
+  void Link(const fs::path& device, const std::string& name, const std::string& type) {
+    const fs::path entry = fs::path(folders_.sysClassTty) / name;
+    fs::create_directories(entry);
+    fs::create_directory_symlink(device, entry / "device");
+    if (!type.empty()) Write(entry / "type", type);
+  }
+  SystemFolders folders_;
+};
+
+TEST_F(PortListTest, EachPortWithHardwareIsOneLineWithWhatKeepsThePanelFromIt) {
+  const std::vector<PortInfo> ports = ListPorts(folders_);
+  ASSERT_EQ(ports.size(), 2u);
+  const std::string dev = folders_.dev;
+  EXPECT_EQ(DescribePort(ports[0]),
+            dev + "/ttyS0, driver serial, you may open it, held by ModemManager (pid 612), "
+                  "no COM link here");
+  EXPECT_EQ(DescribePort(ports[1]),
+            folders_.byId + "/usb-FTDI_A1B2C3-if00-port0 -> " + dev +
+                "/ttyUSB0, driver ftdi_sio, USB 0403:6001, product \"FT232R USB UART\", "
+                "serial A1B2C3, you may open it, not in use, COM3 points to it");
+  EXPECT_EQ(ByIdPath("usb-FTDI_A1B2C3-if00-port0", folders_),
+            folders_.byId + "/usb-FTDI_A1B2C3-if00-port0");
+  EXPECT_EQ(ByIdPath("usb-other", folders_), "");
+}
+
 }  // namespace kestrel::panelset

@@ -210,6 +210,10 @@ int main(int argc, char** argv) {
     std::cout << kHelpText;
     return 0;
   }
+  if (options.version) {
+    std::cout << "receiver-sim " << KESTREL_VERSION << "\n";
+    return 0;
+  }
   CatchStopSignals();
   return Run(options);
 }

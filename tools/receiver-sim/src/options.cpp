@@ -81,6 +81,7 @@ const std::vector<OptionEntry>& OptionTable() {
       {"--hangup-after", true, NumberInto([](SimOptions& o) -> Millis& { return o.hangupAfterMs; })},
       {"--exit-after", true, NumberInto([](SimOptions& o) -> Millis& { return o.exitAfterMs; })},
       {"--help", false, Flag([](SimOptions& o) { o.help = true; })},
+      {"--version", false, Flag([](SimOptions& o) { o.version = true; })},
   };
   return table;
 }
@@ -162,6 +163,7 @@ Faults for tests:
                        more, but run until SIGTERM, SIGINT or --exit-after
   --exit-after MS      end by itself after MS
   --help               this text
+  --version            the version
 
 Scenario file: one signal per line, fields separated by blanks, # starts a comment:
   FREQUENCY LEVEL [ON OFF]

@@ -20,6 +20,7 @@ struct SimOptions {
   Millis hangupAfterMs = kNever;
   Millis exitAfterMs = kNever;
   bool help = false;
+  bool version = false;
   ReceiverOptions receiver;
   OutputOptions output;
 };
