@@ -8,6 +8,7 @@
 #include "display/display.h"
 #include "link/link_state.h"
 #include "link/port.h"
+#include "runtime/system_voice.h"
 #include "speech/speech_state.h"
 
 namespace kestrel {
@@ -67,6 +68,7 @@ void ResetProgramState() {
   ResetBanksState();
   ResetControlsState();
   ResetSpeechState();
+  StopSystemVoice();
 }
 
 }  // namespace kestrel

@@ -13,6 +13,7 @@
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "runtime/system_voice.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -27,6 +28,7 @@ constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight 
 constexpr int kWindowStyle = 0x20000;  // a minimise button
 constexpr int kTimerPeriodMs = 100;
 constexpr int kTimerNumber = 1;
+constexpr int kSystemVoice = 2;  // the speech character that hands the words to the speech server
 
 // The numeric value of one configuration character, as an integer.
 int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
@@ -35,6 +37,18 @@ void StartTrace() {
   OpenFile(TraceFile, kTraceFileName, "W");
   LogLine = "KESTREL " + VersionText + "  " + DateText("dd-MM-yyyy") + "   " + TimeText();
   WriteLine(TraceFile, LogLine);
+}
+
+// The speech server could not be used: the trace says why.
+void TraceSpeechTrouble(const std::string& why) {
+  LogLine = "SPEECH " + why;
+  WriteTraceLine();
+}
+
+void StartVoice() {
+  if (VoiceEnabled != kSystemVoice) return;
+  SetSystemVoiceReport(TraceSpeechTrouble);
+  StartSystemVoice();
 }
 
 void ReportMissingConfiguration() {
@@ -123,6 +137,7 @@ void ShutDown() {
   CommandText = kCommandExit;
   SendCommand();
   ClosePort(PortNumber);
+  StopSystemVoice();
   CloseWindow(MainWindow);
 }
 
@@ -145,6 +160,7 @@ int RunProgram() {
   ReadConfiguration();
   CloseFile(ConfigFile);
   if (DebugFlag == 1) StartTrace();
+  StartVoice();
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);
   for (const char* word : {"kestrel", "4", "point", "0"}) SayWord(word);

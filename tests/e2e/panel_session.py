@@ -104,7 +104,8 @@ class PanelSession:
     x            the Xvfb the panel draws on (kestrel_e2e.start_xvfb())
     build_dir    where kestrel, panelset, wave/ and tools/receiver-sim/receiver-sim are
     port, baud, voice, debug
-                 the settings panelset writes into KESTREL.CFG (voice and debug as bools)
+                 the settings panelset writes into KESTREL.CFG (voice and debug as bools;
+                 voice "system" for the speech server)
     config_file  False: no KESTREL.CFG at all
     voice_set    "real" (build/wave), "short" (every word 20 ms) or "empty" (no file)
     simulator    start receiver-sim (its link is COM<port>); without it a dangling COM<port>
@@ -115,11 +116,12 @@ class PanelSession:
     start        start the panel at once (and wait for its window)
     folder       an empty folder to work in (a small disk, say) instead of a new temporary
                  one; removed at the end like that one (a mount point keeps only itself)
+    env          further environment variables of the panel
     """
 
     def __init__(self, x, build_dir=None, port=1, baud=9600, voice=True, debug=False,
                  config_file=True, voice_set="real", simulator=True, sim_options=(),
-                 scenario=None, memory_in=None, files=None, start=True, folder=None):
+                 scenario=None, memory_in=None, files=None, start=True, folder=None, env=None):
         self.x = x
         self.build_dir = build_dir or e2e.BUILD_DIR
         self.config = dict(port=port, baud=baud, voice=voice, debug=debug)
@@ -134,6 +136,7 @@ class PanelSession:
         self.keep = bool(os.environ.get("KESTREL_E2E_KEEP"))
         self.folder = None
         self.given_folder = folder
+        self.extra_env = env or {}
         self.sim = None
         self.panel = None
         self.window = None
@@ -192,8 +195,9 @@ class PanelSession:
 
     def _write_config(self):
         c = self.config
+        voice = c["voice"] if isinstance(c["voice"], str) else "on" if c["voice"] else "off"
         command = [os.path.join(self.build_dir, "panelset"), "--port", str(c["port"]),
-                   "--baud", str(c["baud"]), "--voice", "on" if c["voice"] else "off",
+                   "--baud", str(c["baud"]), "--voice", voice,
                    "--debug", "on" if c["debug"] else "off"]
         done = subprocess.run(command, cwd=self.folder, capture_output=True, text=True,
                               timeout=30)
@@ -229,7 +233,8 @@ class PanelSession:
         text is drawn right after the window opened) and only then looked up with xdotool.
         A panel that was refused all the same is started again, with a note."""
         env = self.x.environment({"SDL_AUDIODRIVER": "dummy",
-                                  "KESTREL_JOURNAL": self.path(JOURNAL_NAME)})
+                                  "KESTREL_JOURNAL": self.path(JOURNAL_NAME),
+                                  **self.extra_env})
         for attempt in range(3):
             self.started_at = time.monotonic()
             self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel")], env=env,
