@@ -11,6 +11,7 @@
 #include "link/port.h"
 #include "operator/operator_state.h"
 #include "rigctl/rigctl_state.h"
+#include "runtime/system_voice.h"
 #include "speech/speech_state.h"
 
 namespace kestrel {
@@ -75,6 +76,7 @@ void ResetProgramState() {
   ResetSpeechState();
   ResetOperatorState();
   ResetRigctlState();
+  StopSystemVoice();
 }
 
 }  // namespace kestrel

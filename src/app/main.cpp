@@ -13,6 +13,7 @@
 #include "runtime/platform/linux_serial.h"
 #include "runtime/platform/linux_sockets.h"
 #include "runtime/platform/linux_sound.h"
+#include "runtime/platform/linux_speechd.h"
 #include "runtime/platform/linux_window.h"
 #include "runtime/window.h"
 #include "speech/announcements.h"
@@ -84,14 +85,17 @@ int main(int argc, char** argv) {
   platform::SdlWindowSystem window_system;
   platform::SdlSoundPlayer sound_player;
   platform::PosixSockets sockets;
+  platform::SpeechdService speech_service;
   platform::InstallSerialPorts(&serial_ports);
   platform::InstallWindowSystem(&window_system);
   platform::InstallSoundPlayer(&sound_player);
   platform::InstallNetSockets(&sockets);
+  platform::InstallSpeechService(&speech_service);
   if (rig.wanted && StartRigControl(rig.address, rig.port)) SetLoopService(ServeRigControl);
   const int exit_code = RunProgram();
   StopRigControl();
   CloseAllPorts();
+  platform::InstallSpeechService(nullptr);
   platform::InstallNetSockets(nullptr);
   platform::InstallSoundPlayer(nullptr);
   platform::InstallWindowSystem(nullptr);

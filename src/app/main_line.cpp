@@ -15,6 +15,7 @@
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "speech/announcements.h"
+#include "runtime/system_voice.h"
 #include "speech/speech.h"
 #include "speech/speech_state.h"
 
@@ -32,6 +33,7 @@ constexpr int kTimerNumber = 1;
 // The start-up announcement: the program's name and version.
 // voice-words
 constexpr const char* kAnnouncement[] = {"kestrel", "4", "point", "0"};
+constexpr int kSystemVoice = 2;  // the speech character that hands the words to the speech server
 
 // The numeric value of one configuration character, as an integer.
 int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
@@ -40,6 +42,18 @@ void StartTrace() {
   OpenFile(TraceFile, kTraceFileName, "W");
   LogLine = "KESTREL " + VersionText + "  " + DateText("dd-MM-yyyy") + "   " + TimeText();
   WriteLine(TraceFile, LogLine);
+}
+
+// The speech server could not be used: the trace says why.
+void TraceSpeechTrouble(const std::string& why) {
+  LogLine = "SPEECH " + why;
+  WriteTraceLine();
+}
+
+void StartVoice() {
+  if (VoiceEnabled != kSystemVoice) return;
+  SetSystemVoiceReport(TraceSpeechTrouble);
+  StartSystemVoice();
 }
 
 void ReportMissingConfiguration() {
@@ -139,6 +153,7 @@ void ShutDown() {
   CommandText = kCommandExit;
   SendCommand();
   ClosePort(PortNumber);
+  StopSystemVoice();
   CloseWindow(MainWindow);
 }
 
@@ -161,6 +176,7 @@ int RunProgram() {
   ReadConfiguration();
   CloseFile(ConfigFile);
   if (DebugFlag == 1) StartTrace();
+  StartVoice();
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);
   for (const char* word : kAnnouncement) SayWord(word);

@@ -4,12 +4,14 @@
 
 #include "runtime/journal.h"
 #include "runtime/platform/sound_player.h"
+#include "runtime/system_voice.h"
 
 namespace kestrel {
 
 void PlaySoundFile(const std::string& path, int flags) {
   const bool background = (flags & kPlayBackground) != 0;
-  const std::string played = platform::GetSoundPlayer().Play(path, background);
+  const std::string played = SystemVoiceActive() ? SpeakSoundPath(path, background)
+                                                 : platform::GetSoundPlayer().Play(path, background);
   const char* kind = path.empty() ? "stop" : (background ? "async" : "sync");
   WriteJournal({"SOUND", kind, path, played.empty() ? "-" : played});
 }

@@ -7,19 +7,10 @@
 #include <string_view>
 
 #include "runtime/platform/clock.h"
+#include "runtime/vocabulary.h"
 
 namespace kestrel {
 namespace {
-
-struct Phrase {
-  const char* word;
-  const char* phrase;
-};
-
-// Generated from voice/vocabulary.tsv at configuration.
-constexpr Phrase kPhrases[] = {
-#include "vocabulary_phrases.inc"
-};
 
 std::vector<AnnouncedWord> words_in_progress;
 std::vector<AnnouncedWord> last_announcement;
@@ -30,13 +21,6 @@ std::string PlainWord(std::string word) {
   if (word.size() > 4 && word.compare(word.size() - 4, 4, ".wav") == 0) word.resize(word.size() - 4);
   for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return word;
-}
-
-const char* PhraseOf(const std::string& word) {
-  for (const auto& row : kPhrases) {
-    if (word == row.word) return row.phrase;
-  }
-  return nullptr;
 }
 
 bool IsNumberPiece(const std::string& word) {
@@ -107,9 +91,9 @@ std::string AnnouncementText(const std::vector<AnnouncedWord>& words) {
       continue;
     }
     inNumber = false;
-    const char* phrase = PhraseOf(word);
-    if (phrase != nullptr && phrase[0] == '<') continue;  // a pause or a tone: no word
-    const std::string shown = phrase != nullptr ? JoinSpeltLetters(phrase) : word;
+    const auto phrase = PhraseOfWord(word);
+    if (phrase && phrase->starts_with('<')) continue;  // a pause or a tone: no word
+    const std::string shown = phrase ? JoinSpeltLetters(*phrase) : word;
     if (shown.empty()) continue;
     if (!text.empty()) text += ' ';
     text += shown;

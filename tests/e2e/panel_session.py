@@ -104,7 +104,8 @@ class PanelSession:
     x            the Xvfb the panel draws on (kestrel_e2e.start_xvfb())
     build_dir    where kestrel, panelset, wave/ and tools/receiver-sim/receiver-sim are
     port, baud, voice, debug
-                 the settings panelset writes into KESTREL.CFG (voice and debug as bools)
+                 the settings panelset writes into KESTREL.CFG (voice and debug as bools;
+                 voice "system" for the speech server)
     config_file  False: no KESTREL.CFG at all
     voice_set    "real" (build/wave), "short" (every word 20 ms), "empty" (no file) or
                  "none" (no wave/ folder at all)
@@ -118,12 +119,13 @@ class PanelSession:
     folder       an empty folder to work in (a small disk, say) instead of a new temporary
                  one; removed at the end like that one (a mount point keeps only itself)
     panel_args   options for kestrel itself (["--rigctl=127.0.0.1:0"])
+    env          further environment variables of the panel
     """
 
     def __init__(self, x, build_dir=None, port=1, baud=9600, voice=True, debug=False,
                  config_file=True, voice_set="real", simulator=True, sim_options=(),
                  scenario=None, memory_in=None, files=None, start=True, folder=None,
-                 panel_args=(), sim_link=None):
+                 panel_args=(), sim_link=None, env=None):
         self.x = x
         self.build_dir = build_dir or e2e.BUILD_DIR
         self.config = dict(port=port, baud=baud, voice=voice, debug=debug)
@@ -140,6 +142,7 @@ class PanelSession:
         self.folder = None
         self.given_folder = folder
         self.panel_args = list(panel_args)
+        self.extra_env = env or {}
         self.sim = None
         self.panel = None
         self.window = None
@@ -200,8 +203,9 @@ class PanelSession:
 
     def _write_config(self):
         c = self.config
+        voice = c["voice"] if isinstance(c["voice"], str) else "on" if c["voice"] else "off"
         command = [os.path.join(self.build_dir, "panelset"), "--port", str(c["port"]),
-                   "--baud", str(c["baud"]), "--voice", "on" if c["voice"] else "off",
+                   "--baud", str(c["baud"]), "--voice", voice,
                    "--debug", "on" if c["debug"] else "off"]
         done = subprocess.run(command, cwd=self.folder, capture_output=True, text=True,
                               timeout=30)
@@ -240,7 +244,8 @@ class PanelSession:
         no_data = self.path(".no-data")
         env = self.x.environment({"SDL_AUDIODRIVER": "dummy",
                                   "KESTREL_JOURNAL": self.path(JOURNAL_NAME),
-                                  "XDG_DATA_HOME": no_data, "XDG_DATA_DIRS": no_data})
+                                  "XDG_DATA_HOME": no_data, "XDG_DATA_DIRS": no_data,
+                                  **self.extra_env})
         for attempt in range(3):
             self.started_at = time.monotonic()
             self.panel = e2e.Program([os.path.join(self.build_dir, "kestrel"), *self.panel_args],

@@ -26,7 +26,7 @@ constexpr int kLowestPort = 1;
 constexpr int kHighestPort = 9;
 
 constexpr const char* kUsageHead =
-    "Usage: panelset [--folder DIR | --user-folder] [--port N] [--baud B] [--voice on|off]\n"
+    "Usage: panelset [--folder DIR | --user-folder] [--port N] [--baud B] [--voice on|off|system]\n"
     "                [--debug on|off] [--device PATH] [--probe]\n"
     "       panelset --list\n"
     "\n"
@@ -35,7 +35,9 @@ constexpr const char* kUsageHead =
 constexpr const char* kUsageOptions =
     "  --port N        serial port COM1 to COM9 (N is 1 to 9)\n"
     "  --baud B        line speed: a standard speed from 50 to 460800 (4800, 9600, 19200, ...)\n"
-    "  --voice on|off  speak (on) or stay silent (off)\n"
+    "  --voice on|off|system\n"
+    "                  speak with the recorded words (on), stay silent (off), or speak\n"
+    "                  through speech-dispatcher in the system's own voice (system)\n"
     "  --debug on|off  write the trace debug1.dat (on) or not (off)\n"
     "  --device PATH   link COMn in the working folder to this serial device (n is the port):\n"
     "                  a path, a /dev/serial/by-id name (it survives replugging), or\n"
@@ -52,6 +54,10 @@ constexpr const char* kUsageOptions =
     "1 when writing failed or the probe found no receiver.\n";
 
 std::string OnOff(bool on) { return on ? "on" : "off"; }
+
+std::string VoiceName(int voice) {
+  return voice == kVoiceSystem ? "system" : OnOff(voice != kVoiceOff);
+}
 std::string PortName(int port) { return "COM" + std::to_string(port); }
 
 // A whole number of at most nine digits and nothing else; -1 otherwise.
@@ -99,10 +105,22 @@ struct Option {
   OptionReader read;
 };
 
+std::string ReadVoice(const std::string& value, Settings& settings) {
+  if (value == "system") {
+    settings.voice = kVoiceSystem;
+    return {};
+  }
+  bool on = false;
+  std::string problem = ReadSwitch("--voice", value, on);
+  if (!problem.empty()) return "--voice takes 'on', 'off' or 'system', not '" + value + "'";
+  settings.voice = on ? kVoiceOn : kVoiceOff;
+  return {};
+}
+
 const Option kOptions[] = {
     {"--port", ReadPort},
     {"--baud", ReadBaud},
-    {"--voice", [](const std::string& v, Settings& s) { return ReadSwitch("--voice", v, s.voice); }},
+    {"--voice", ReadVoice},
     {"--debug", [](const std::string& v, Settings& s) { return ReadSwitch("--debug", v, s.debug); }},
     {"--device",
      [](const std::string& v, Settings& s) {
@@ -226,7 +244,7 @@ std::vector<std::string> ConfigLines(const Settings& settings) {
       "Com=" + PortName(settings.port),
       "Baud: " + std::to_string(settings.baud),
       "Bits:8N2",
-      "Voice:" + std::string(settings.voice ? "1" : "0"),
+      "Voice:" + std::to_string(settings.voice),
       "Debug:" + std::string(settings.debug ? "1" : "0"),
   };
 }
@@ -242,7 +260,8 @@ Settings ReadExistingSettings() {
   if (port >= kLowestPort && port <= kHighestPort) settings.port = port;
   const int baud = StoreInteger(TextToNumber(Mid(lines[1].str(), 7)));
   if (platform::IsSettableSpeed(baud)) settings.baud = baud;
-  settings.voice = StoreInteger(TextToNumber(Mid(lines[3].str(), 7, 1))) != 0;
+  const int voice = StoreInteger(TextToNumber(Mid(lines[3].str(), 7, 1)));
+  settings.voice = voice == kVoiceSystem ? kVoiceSystem : (voice != 0 ? kVoiceOn : kVoiceOff);
   settings.debug = StoreInteger(TextToNumber(Mid(lines[4].str(), 7, 1))) == 1;
   return settings;
 }
@@ -350,7 +369,7 @@ int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
     return kWriteFailed;
   }
   out << kConfigFileName << " written: " << PortName(settings.port) << ", " << settings.baud
-      << " baud, voice " << OnOff(settings.voice) << ", debug " << OnOff(settings.debug) << "\n";
+      << " baud, voice " << VoiceName(settings.voice) << ", debug " << OnOff(settings.debug) << "\n";
   if (!settings.device.empty()) out << PortName(settings.port) << " -> " << settings.device << "\n";
   WarnAboutDevice(settings.device, err);
   return probe ? Probe(settings, out, err) : kDone;

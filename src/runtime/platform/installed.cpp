@@ -6,6 +6,7 @@
 #include "runtime/platform/clock.h"
 #include "runtime/platform/serial_device.h"
 #include "runtime/platform/sound_player.h"
+#include "runtime/platform/speech_service.h"
 #include "runtime/platform/window_system.h"
 
 namespace kestrel::platform {
@@ -33,6 +34,18 @@ class NoSound final : public SoundPlayer {
   std::string Play(const std::string&, bool) override { return {}; }
 };
 
+class NoSpeech final : public SpeechService {
+ public:
+  std::string Open() override { return "no speech server"; }
+  bool Say(const std::string&) override { return false; }
+  bool Cancel() override { return false; }
+  SpeechEvent WaitEvent(std::chrono::steady_clock::time_point) override {
+    return SpeechEvent::kLost;
+  }
+  std::string Problem() const override { return "no speech server"; }
+  void Close() override {}
+};
+
 class NoWindow final : public WindowSystem {
  public:
   bool Open(int, int, int, int, const std::string&) override { return false; }
@@ -47,11 +60,13 @@ class NoWindow final : public WindowSystem {
 SystemClock system_clock;
 NoSerialPorts no_serial_ports;
 NoSound no_sound;
+NoSpeech no_speech;
 NoWindow no_window;
 
 Clock* clock_in_use = &system_clock;
 SerialPorts* ports_in_use = &no_serial_ports;
 SoundPlayer* player_in_use = &no_sound;
+SpeechService* speech_in_use = &no_speech;
 WindowSystem* window_in_use = &no_window;
 
 }  // namespace
@@ -70,6 +85,11 @@ void InstallSerialPorts(SerialPorts* ports) { ports_in_use = ports ? ports : &no
 
 SoundPlayer& GetSoundPlayer() { return *player_in_use; }
 void InstallSoundPlayer(SoundPlayer* player) { player_in_use = player ? player : &no_sound; }
+
+SpeechService& GetSpeechService() { return *speech_in_use; }
+void InstallSpeechService(SpeechService* service) {
+  speech_in_use = service ? service : &no_speech;
+}
 
 WindowSystem& GetWindowSystem() { return *window_in_use; }
 void InstallWindowSystem(WindowSystem* system) { window_in_use = system ? system : &no_window; }

@@ -129,6 +129,15 @@ TEST_F(PanelsetTest, AnExistingFileGivesTheDefaults) {
   EXPECT_EQ(view.debug, 1);
 }
 
+TEST_F(PanelsetTest, TheSystemVoiceIsTheSpeechCharacterTwoAndIsKept) {
+  ASSERT_EQ(Run({"--voice", "system"}), kDone);
+  EXPECT_EQ(ReadAsThePanel().voice, 2);
+  ASSERT_EQ(Run({"--debug", "on"}), kDone);
+  EXPECT_EQ(ReadAsThePanel().voice, 2);
+  ASSERT_EQ(Run({"--voice=on"}), kDone);
+  EXPECT_EQ(ReadAsThePanel().voice, 1);
+}
+
 TEST_F(PanelsetTest, UnusableValuesOfAnExistingFileFallBackToTheDefaults) {
   std::ofstream("KESTREL.CFG") << "Com=COM0\r\nBaud: 1234\r\n";
   ASSERT_EQ(Run({"--voice", "on"}), kDone);
