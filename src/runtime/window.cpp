@@ -1,13 +1,27 @@
 #include "runtime/window.h"
 
+#include <map>
+
 #include "display/display.h"
 #include "runtime/journal.h"
+#include "runtime/platform/sound_player.h"
 
 namespace kestrel {
 namespace {
 
 // The window whose events ProcessEvents hands out: the one opened last.
 WindowRecord* opened_last = nullptr;
+// The handlers of the descriptors the event loop also wakes for.
+std::map<int, EventHandler> readable_handlers;
+
+void HandleReadable(int fd) {
+  const auto found = readable_handlers.find(fd);
+  if (found == readable_handlers.end()) {
+    platform::GetWindowSystem().WatchReadable(fd, false);
+    return;
+  }
+  found->second();
+}
 
 }  // namespace
 
@@ -33,6 +47,24 @@ void StopTimer(WindowRecord& window, int timerNumber) {
   platform::GetWindowSystem().StopTimer(timerNumber);
 }
 
+void TickAtOnce(WindowRecord& window, int timerNumber) {
+  if (!window.open) return;
+  platform::GetWindowSystem().TickNow(timerNumber);
+}
+
+void WatchReadable(int fd, EventHandler onReadable) {
+  if (fd < 0 || !onReadable) return;
+  readable_handlers[fd] = onReadable;
+  platform::GetWindowSystem().WatchReadable(fd, true);
+}
+
+void StopWatchingReadable(int fd) {
+  if (readable_handlers.erase(fd) == 0) return;
+  platform::GetWindowSystem().WatchReadable(fd, false);
+}
+
+void PresentDrawing() { platform::GetWindowSystem().Present(); }
+
 void ProcessEvents(int /*wait*/) {
   if (!opened_last) return;
   WindowRecord& window = *opened_last;
@@ -42,10 +74,16 @@ void ProcessEvents(int /*wait*/) {
     DispatchEvent(window, platform::kEventClose, 0, 0);
     return;
   }
+  platform::GetSoundPlayer().Rest();
   for (const auto& event : platform::GetWindowSystem().WaitEvents()) {
     // A handler that closed the window leaves the rest of the batch undelivered.
     if (!window.open) break;
-    DispatchEvent(window, event.code, event.param, event.data);
+    if (event.code == platform::kEventReadable) {
+      HandleReadable(event.param);
+    } else {
+      DispatchEvent(window, event.code, event.param, event.data);
+    }
+    PresentDrawing();
   }
 }
 
@@ -74,5 +112,12 @@ void CloseWindow(WindowRecord& window) {
 }
 
 void ForgetOpenedWindow() { opened_last = nullptr; }
+
+void ForgetWatchedDescriptors() {
+  for (const auto& [fd, handler] : readable_handlers) {
+    platform::GetWindowSystem().WatchReadable(fd, false);
+  }
+  readable_handlers.clear();
+}
 
 }  // namespace kestrel
