@@ -14,6 +14,9 @@ class SoundPlayer {
   // play. An empty path stops playback. Returns the file played, or "" when none was found
   // or read (then it returns at once and plays nothing).
   virtual std::string Play(const std::string& path, bool background) = 0;
+  // The program is about to sleep until its next event: a player may let go of what a long
+  // silence leaves idle (the next Play takes it again).
+  virtual void Rest() {}
 };
 
 SoundPlayer& GetSoundPlayer();
