@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "app/prompt_ticks.h"
 #include "banks/banks_state.h"
 #include "commands/commands_state.h"
 #include "controls/controls_state.h"
@@ -55,6 +56,7 @@ void ResetAppState() {
   StopHoldoff = 0;
   ListState = 0;
   ResumeCountdown = 0;
+  ResetPromptTicks();
 }
 
 void ResetProgramState() {
