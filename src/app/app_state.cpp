@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "app/polling_steps.h"
+#include "app/prompt_ticks.h"
 #include "banks/banks_state.h"
 #include "commands/commands_state.h"
 #include "controls/controls_state.h"
@@ -62,6 +63,7 @@ void ResetAppState() {
   ResumeCountdown = 0;
   polling::ResetHaltedSearchQuestion();
   LevelPollsRead = 0;
+  ResetPromptTicks();
 }
 
 void ResetProgramState() {

@@ -6,6 +6,7 @@
 #include "app/app.h"
 #include "app/app_state.h"
 #include "app/polling_steps.h"
+#include "app/prompt_ticks.h"
 #include "commands/commands.h"
 #include "commands/commands_state.h"
 #include "display/display.h"
@@ -126,12 +127,15 @@ void HandleWindowEvent() {
     return;
   }
   if (EventMessage == platform::kEventKeyDown) {
+    const bool queueWasEmpty = KeyQueueCount == 0;
     QueueKey();
+    AnswerKeyAtOnce(queueWasEmpty);
     return;
   }
   if (EventMessage == platform::kEventTimer) {
     StepPoll();
     FinishAnnouncement();
+    HurryWaitingKey();
   }
 }
 

@@ -1,5 +1,6 @@
 #include "link/port.h"
 
+#include <algorithm>
 #include <string_view>
 
 #include "runtime/journal.h"
@@ -77,6 +78,17 @@ int ReadPort(int port, char* buffer, int max) {
   const int count = device->Read(buffer, max);
   if (count > 0) WriteJournal({"IN", std::string_view(buffer, static_cast<std::size_t>(count))});
   return count > 0 ? count : 0;
+}
+
+int PeekPort(int port, char* buffer, int max) {
+  auto* device = OpenDevice(port);
+  if (!device || max <= 0) return 0;
+  return std::max(device->Peek(buffer, max), 0);
+}
+
+int PortWaitHandle(int port) {
+  auto* device = OpenDevice(port);
+  return device ? device->WaitHandle() : -1;
 }
 
 int WritePort(int port, const char* buffer, int n) {

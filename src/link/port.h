@@ -26,6 +26,10 @@ int SetLineShape(int port, int dataBits, int parity, int stopCode);
 int SetReadTimeouts(int port, int m);
 int PortBytesWaiting(int port);
 int ReadPort(int port, char* buffer, int max);
+// Copies at most max of the bytes waiting without reading them; returns the count copied.
+int PeekPort(int port, char* buffer, int max);
+// A descriptor that becomes readable when new bytes arrive on the port; -1 when none.
+int PortWaitHandle(int port);
 int WritePort(int port, const char* buffer, int n);
 int ClosePort(int port);
 // Closes every open port (program end and test set-up).

@@ -2,6 +2,7 @@
 // what each has sent cut into lines and answered, the answers sent as far as the client
 // takes them. Nothing here waits: a client that sends too much, too long a line or nothing
 // at all costs the panel and the other clients nothing.
+#include <algorithm>
 #include <cstdio>
 #include <vector>
 
@@ -9,7 +10,7 @@
 #include "rigctl/rigctl_state.h"
 #include "runtime/journal.h"
 #include "runtime/platform/net_sockets.h"
-#include "runtime/platform/window_system.h"
+#include "runtime/window.h"
 
 namespace kestrel {
 namespace {
@@ -26,14 +27,23 @@ void DropClient(RigctlClient& client) {
   client = RigctlClient{};
 }
 
-// The loop's wait ends when the listener or a client has something to read.
+// The loop's wait ends when the listener or a client has something to read; the sockets
+// are then served at once. Handles no longer in use are no longer watched.
+std::vector<int> watched_handles;
+
 void WakeOnClients() {
   std::vector<int> handles;
   if (RigctlListener >= 0) handles.push_back(RigctlListener);
   for (const auto& client : RigctlClients) {
     if (client.handle >= 0) handles.push_back(client.handle);
   }
-  platform::GetWindowSystem().WakeOnReadable(handles);
+  for (const int handle : watched_handles) {
+    if (std::find(handles.begin(), handles.end(), handle) == handles.end()) {
+      StopWatchingReadable(handle);
+    }
+  }
+  for (const int handle : handles) WatchReadable(handle, ServeRigControl);
+  watched_handles = handles;
 }
 
 // Every waiting connection is taken; one beyond the table is closed at once rather than
@@ -148,7 +158,7 @@ void StopRigControl() {
   }
   if (RigctlListener >= 0) Sockets().Close(RigctlListener);
   RigctlListener = -1;
-  platform::GetWindowSystem().WakeOnReadable({});
+  WakeOnClients();
 }
 
 }  // namespace kestrel

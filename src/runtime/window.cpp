@@ -1,7 +1,10 @@
 #include "runtime/window.h"
 
+#include <map>
+
 #include "display/display.h"
 #include "runtime/journal.h"
+#include "runtime/platform/sound_player.h"
 
 namespace kestrel {
 namespace {
@@ -10,6 +13,17 @@ namespace {
 WindowRecord* opened_last = nullptr;
 // Work done once per pass of the event loop, beside the events (the network control port).
 EventHandler loop_service = nullptr;
+// The handlers of the descriptors the event loop also wakes for.
+std::map<int, EventHandler> readable_handlers;
+
+void HandleReadable(int fd) {
+  const auto found = readable_handlers.find(fd);
+  if (found == readable_handlers.end()) {
+    platform::GetWindowSystem().WatchReadable(fd, false);
+    return;
+  }
+  found->second();
+}
 
 }  // namespace
 
@@ -35,6 +49,24 @@ void StopTimer(WindowRecord& window, int timerNumber) {
   platform::GetWindowSystem().StopTimer(timerNumber);
 }
 
+void TickAtOnce(WindowRecord& window, int timerNumber) {
+  if (!window.open) return;
+  platform::GetWindowSystem().TickNow(timerNumber);
+}
+
+void WatchReadable(int fd, EventHandler onReadable) {
+  if (fd < 0 || !onReadable) return;
+  readable_handlers[fd] = onReadable;
+  platform::GetWindowSystem().WatchReadable(fd, true);
+}
+
+void StopWatchingReadable(int fd) {
+  if (readable_handlers.erase(fd) == 0) return;
+  platform::GetWindowSystem().WatchReadable(fd, false);
+}
+
+void PresentDrawing() { platform::GetWindowSystem().Present(); }
+
 void ProcessEvents(int /*wait*/) {
   if (!opened_last) return;
   WindowRecord& window = *opened_last;
@@ -44,10 +76,16 @@ void ProcessEvents(int /*wait*/) {
     DispatchEvent(window, platform::kEventClose, 0, 0);
     return;
   }
+  platform::GetSoundPlayer().Rest();
   for (const auto& event : platform::GetWindowSystem().WaitEvents()) {
     // A handler that closed the window leaves the rest of the batch undelivered.
     if (!window.open) break;
-    DispatchEvent(window, event.code, event.param, event.data);
+    if (event.code == platform::kEventReadable) {
+      HandleReadable(event.param);
+    } else {
+      DispatchEvent(window, event.code, event.param, event.data);
+    }
+    PresentDrawing();
   }
   if (loop_service) loop_service();
 }
@@ -81,6 +119,13 @@ void CloseWindow(WindowRecord& window) {
 void ForgetOpenedWindow() {
   opened_last = nullptr;
   loop_service = nullptr;
+}
+
+void ForgetWatchedDescriptors() {
+  for (const auto& [fd, handler] : readable_handlers) {
+    platform::GetWindowSystem().WatchReadable(fd, false);
+  }
+  readable_handlers.clear();
 }
 
 }  // namespace kestrel

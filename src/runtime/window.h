@@ -29,9 +29,18 @@ int OpenWindow(WindowRecord& window, int x, int y, int width, int height, int st
                WindowRecord* parent, const std::string& caption, EventHandler handler);
 void StartTimer(WindowRecord& window, int periodMs, int timerNumber);
 void StopTimer(WindowRecord& window, int timerNumber);
-// Waits for at least one event, then dispatches every queued one; wait is always 0. A wait
-// may also end for input on a handle given to the window system's WakeOnReadable; the loop
-// service, when there is one, runs after every wait.
+// The timer's next tick comes at once (after the events already waiting); the ticks after
+// it follow a whole period apart from then.
+void TickAtOnce(WindowRecord& window, int timerNumber);
+// From now on the event loop also wakes when fd has bytes to read and calls onReadable,
+// which must read them or stop watching. One handler per descriptor.
+void WatchReadable(int fd, EventHandler onReadable);
+void StopWatchingReadable(int fd);
+// Shows on the screen what was drawn and is not shown yet. The event loop does it after
+// every event, and before it sleeps.
+void PresentDrawing();
+// Waits for at least one event, then dispatches every queued one; wait is always 0. The
+// loop service, when there is one, runs after every wait.
 void ProcessEvents(int wait);
 void SetLoopService(EventHandler service);
 // Dispatches one event to the window's handler, saving and restoring the event variables.
@@ -41,5 +50,6 @@ void CloseWindow(WindowRecord& window);
 // Program start: no window has been opened, and the event variables are 0.
 void ResetWindowState();
 void ForgetOpenedWindow();
+void ForgetWatchedDescriptors();
 
 }  // namespace kestrel

@@ -11,6 +11,7 @@ void ResetWindowState() {
   EventCode = 0;
   EventData = 0;
   ForgetOpenedWindow();
+  ForgetWatchedDescriptors();
 }
 
 }  // namespace kestrel

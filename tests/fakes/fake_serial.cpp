@@ -37,6 +37,13 @@ class FakeDevice final : public platform::SerialDevice {
     line_->incoming.erase(0, n);
     return static_cast<int>(n);
   }
+  int Peek(char* buffer, int max) override {
+    if (line_->vanished) return 0;
+    const auto n = std::min<std::size_t>(static_cast<std::size_t>(max), line_->incoming.size());
+    std::copy_n(line_->incoming.begin(), n, buffer);
+    return static_cast<int>(n);
+  }
+  int WaitHandle() const override { return line_->waitHandle; }
   int Write(const char* buffer, int n) override {
     if (line_->vanished) return 0;
     line_->written.append(buffer, static_cast<std::size_t>(n));

@@ -24,6 +24,7 @@ struct FakeLine {
   bool failGetSettings = false;
   bool failSetSettings = false;
   bool vanished = false;  // the device is gone: nothing waits, nothing is written
+  int waitHandle = -1;    // the descriptor the device offers to wait on
   // The receiver's side, for tests that need answers in the middle of a sequence:
   // onWrite sees every block written (after it is recorded) and may Feed an answer;
   // each piece of `arrivals` reaches `incoming` when the program next asks how many bytes

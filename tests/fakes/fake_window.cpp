@@ -28,6 +28,11 @@ void FakeWindowSystem::StartTimer(int periodMs, int number) {
 
 void FakeWindowSystem::StopTimer(int) { timerRunning = false; }
 
+void FakeWindowSystem::WatchReadable(int fd, bool watch) {
+  std::erase(watched, fd);
+  if (watch) watched.push_back(fd);
+}
+
 std::vector<platform::WindowEvent> FakeWindowSystem::WaitEvents() {
   if (batches.empty()) return {};
   auto batch = std::move(batches.front());

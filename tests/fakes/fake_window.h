@@ -2,6 +2,7 @@
 // scripted. Every character is 10 pixels wide, so print positions are easy to check.
 #pragma once
 
+#include <algorithm>
 #include <deque>
 #include <string>
 #include <vector>
@@ -25,8 +26,11 @@ class FakeWindowSystem final : public platform::WindowSystem {
   bool Open(int x, int y, int width, int height, const std::string& caption) override;
   int DrawText(int x, int y, const platform::FontSpec& font, std::uint32_t colour,
                const std::string& text) override;
+  void Present() override { ++presents; }
   void StartTimer(int periodMs, int timerNumber) override;
   void StopTimer(int timerNumber) override;
+  void TickNow(int) override { ++ticksBroughtForward; }
+  void WatchReadable(int fd, bool watch) override;
   std::vector<platform::WindowEvent> WaitEvents() override;
   void Close() override;
   bool IsOpen() const override { return open; }
@@ -44,6 +48,9 @@ class FakeWindowSystem final : public platform::WindowSystem {
   int timerPeriodMs = 0;
   int timerNumber = 0;
   bool timerRunning = false;
+  int presents = 0;
+  int ticksBroughtForward = 0;  // TickNow calls
+  std::vector<int> watched;     // descriptors WatchReadable watches now
   std::vector<DrawnText> drawn;
   std::deque<std::vector<platform::WindowEvent>> batches;
 };

@@ -132,22 +132,25 @@ TEST_F(SdlWindowTest, AtMostOneTickWaits) {
   EXPECT_EQ(events[0].code, 275);
 }
 
-// Input on a handle given to WakeOnReadable ends the wait at once, with no event of its
-// own; events still come as before.
-TEST_F(SdlWindowTest, AReadableHandleEndsTheWaitLongBeforeTheNextTick) {
+// Input on a watched descriptor ends the wait at once, as a readable event after the
+// window's own; events still come as before, and an unwatched descriptor wakes nothing.
+TEST_F(SdlWindowTest, AWatchedDescriptorEndsTheWaitLongBeforeTheNextTick) {
   int pipeEnds[2];
   ASSERT_EQ(pipe(pipeEnds), 0);
   windows.StartTimer(5000, 1);
-  windows.WakeOnReadable({pipeEnds[0]});
+  windows.WatchReadable(pipeEnds[0], true);
   ASSERT_EQ(write(pipeEnds[1], "x", 1), 1);
   const Uint64 start = SDL_GetTicks64();
-  EXPECT_TRUE(windows.WaitEvents().empty());
+  auto events = windows.WaitEvents();
   EXPECT_LT(SDL_GetTicks64() - start, 1000u);
+  ASSERT_EQ(events.size(), 1u);
+  EXPECT_EQ(events[0].code, kEventReadable);
+  EXPECT_EQ(events[0].param, pipeEnds[0]);
+  windows.WatchReadable(pipeEnds[0], false);
   Push(Key(SDL_KEYDOWN, SDL_SCANCODE_A, 0));
-  const auto events = windows.WaitEvents();
+  events = windows.WaitEvents();
   ASSERT_EQ(events.size(), 1u);
   EXPECT_EQ(events[0].code, kEventKeyDown);
-  windows.WakeOnReadable({});
   close(pipeEnds[0]);
   close(pipeEnds[1]);
 }

@@ -109,6 +109,31 @@ TEST_F(PseudoTerminalTest, SendsAndReceivesThroughTheComLinkThenSurvivesAHangUp)
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+TEST_F(PseudoTerminalTest, BytesLookedAtAreStillWaitingAndReadInOrder) {
+  TermiosSerialPorts ports;
+  auto device = ports.Open("COM1");
+  ASSERT_TRUE(device);
+  ASSERT_TRUE(device->SetReadTimeouts({-1, 0, 0}));
+  ASSERT_GE(device->WaitHandle(), 0);
+  ASSERT_EQ(::write(master_, "LM 0", 4), 4);
+  ASSERT_EQ(WaitForBytes(*device), 4);
+  char buffer[64];
+  EXPECT_EQ(device->Peek(buffer, 64), 4);
+  EXPECT_EQ(std::string(buffer, 4), "LM 0");
+  // The descriptor now waits for new bytes only.
+  pollfd p{device->WaitHandle(), POLLIN, 0};
+  EXPECT_EQ(::poll(&p, 1, 0), 0);
+  ASSERT_EQ(::write(master_, "87\r\n", 4), 4);
+  EXPECT_EQ(::poll(&p, 1, 2000), 1);
+  EXPECT_EQ(device->Peek(buffer, 2), 2);
+  EXPECT_EQ(device->BytesWaiting(), 8);
+  EXPECT_EQ(device->Read(buffer, 3), 3);
+  EXPECT_EQ(std::string(buffer, 3), "LM ");
+  EXPECT_EQ(device->Read(buffer, 64), 5);
+  EXPECT_EQ(std::string(buffer, 5), "087\r\n");
+  EXPECT_EQ(device->BytesWaiting(), 0);
+}
+
 TEST_F(PseudoTerminalTest, ASecondOpenOfTheSamePortIsRefused) {
   TermiosSerialPorts ports;
   auto first = ports.Open("COM1");

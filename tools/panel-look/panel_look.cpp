@@ -196,6 +196,7 @@ int main(int argc, char** argv) {
     CloseWindow(panel);
     return 2;
   }
+  PresentDrawing();
   Say("drawn");
   if (!options.screenshot.empty()) {
     if (!windows.SaveScreenshot(options.screenshot)) std::fprintf(stderr, "panel-look: no screenshot\n");

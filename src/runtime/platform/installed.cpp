@@ -50,8 +50,11 @@ class NoWindow final : public WindowSystem {
  public:
   bool Open(int, int, int, int, const std::string&) override { return false; }
   int DrawText(int, int, const FontSpec&, std::uint32_t, const std::string&) override { return 0; }
+  void Present() override {}
   void StartTimer(int, int) override {}
   void StopTimer(int) override {}
+  void TickNow(int) override {}
+  void WatchReadable(int, bool) override {}
   std::vector<WindowEvent> WaitEvents() override { return {}; }
   void Close() override {}
   bool IsOpen() const override { return false; }

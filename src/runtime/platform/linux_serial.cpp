@@ -8,11 +8,13 @@
 #include <termios.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <cstring>
 #include <filesystem>
 #include <system_error>
+#include <string>
 #include <thread>
 
 #include "runtime/platform/linux_tcp_serial.h"
@@ -101,13 +103,14 @@ class TermiosDevice final : public SerialDevice {
 
   int BytesWaiting() override {
     if (fd_ < 0) return 0;
+    const int ahead = static_cast<int>(ahead_.size());
     int count = 0;
     if (::ioctl(fd_, FIONREAD, &count) != 0) {
       if (errno == EIO) Vanish();
-      return 0;
+      return fd_ < 0 ? 0 : ahead;
     }
-    if (count == 0 && HungUp()) Vanish();
-    return count;
+    if (count == 0 && ahead == 0 && HungUp()) Vanish();
+    return count + ahead;
   }
 
   int Read(char* buffer, int max) override {
@@ -116,7 +119,7 @@ class TermiosDevice final : public SerialDevice {
                            ? 0
                            : timeouts_.totalMultiplierMs * max + timeouts_.totalConstantMs;
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
-    int total = 0;
+    int total = TakeAhead(buffer, max);
     while (total < max) {
       const ssize_t n = ::read(fd_, buffer + total, static_cast<std::size_t>(max - total));
       if (n > 0) {
@@ -134,6 +137,32 @@ class TermiosDevice final : public SerialDevice {
     }
     return total;
   }
+
+  // Reads what has come into the look-ahead buffer (bounded), so the descriptor waits for
+  // new bytes again, and copies from it.
+  int Peek(char* buffer, int max) override {
+    if (fd_ < 0 || max <= 0) return 0;
+    char chunk[256];
+    bool gotNone = true;
+    while (ahead_.size() < kAheadMax) {
+      const std::size_t room = std::min(sizeof chunk, kAheadMax - ahead_.size());
+      const ssize_t n = ::read(fd_, chunk, room);
+      if (n > 0) {
+        ahead_.append(chunk, static_cast<std::size_t>(n));
+        gotNone = false;
+        continue;
+      }
+      if (n < 0 && errno == EINTR) continue;
+      if (n < 0 && errno == EIO) Vanish();
+      break;
+    }
+    if (fd_ >= 0 && gotNone && ahead_.empty() && HungUp()) Vanish();
+    const auto count = std::min(ahead_.size(), static_cast<std::size_t>(max));
+    std::copy_n(ahead_.begin(), count, buffer);
+    return static_cast<int>(count);
+  }
+
+  int WaitHandle() const override { return fd_; }
 
   int Write(const char* buffer, int n) override {
     if (fd_ < 0 || n <= 0) return 0;
@@ -157,6 +186,7 @@ class TermiosDevice final : public SerialDevice {
   }
 
   void Close() override {
+    ahead_.clear();
     if (fd_ < 0) return;
     // Only output still stuck after the wait is discarded. Output that has left the driver
     // may still be on its way (a pseudo-terminal's reader may not have taken it yet), and a
@@ -171,6 +201,15 @@ class TermiosDevice final : public SerialDevice {
   }
 
  private:
+  static constexpr std::size_t kAheadMax = 4096;
+
+  int TakeAhead(char* buffer, int max) {
+    const auto count = std::min(ahead_.size(), static_cast<std::size_t>(max));
+    std::copy_n(ahead_.begin(), count, buffer);
+    ahead_.erase(0, count);
+    return static_cast<int>(count);
+  }
+
   bool HungUp() {
     pollfd p{fd_, POLLIN, 0};
     return ::poll(&p, 1, 0) > 0 && (p.revents & (POLLHUP | POLLERR | POLLNVAL)) &&
@@ -197,6 +236,7 @@ class TermiosDevice final : public SerialDevice {
   // The device is gone (adapter unplugged, other side closed): from now on it reads as no
   // bytes and writes as nothing written.
   void Vanish() {
+    ahead_.clear();
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
@@ -204,6 +244,7 @@ class TermiosDevice final : public SerialDevice {
 
   int fd_;
   ReadTimeouts timeouts_;
+  std::string ahead_;  // bytes Peek has taken from the descriptor and Read has not yet
 };
 
 std::string OpenFailure(const std::string& path, int error) {

@@ -25,6 +25,8 @@ constexpr int kPollMs = 2;
 // A device that stops taking sound (a sound server gone away) must not hang the program: a
 // synchronous play gives up this long after its sound should have ended.
 constexpr auto kStallLimit = std::chrono::milliseconds(1000);
+// Silence after which the device is let go.
+constexpr auto kQuietBeforeRelease = std::chrono::seconds(5);
 
 int BytesToMs(long long bytes) { return static_cast<int>(bytes * 1000 / kBytesPerSecond); }
 int BytesToMsRoundedUp(long long bytes) {
@@ -85,11 +87,19 @@ std::vector<Sint16> ToneSamples(int hertz, int milliseconds) {
 }  // namespace
 
 SdlSoundPlayer::SdlSoundPlayer() : voice_folders_(VoiceFolders(VoicePlacesOfProcess())) {
-  if (OpenDevice()) return;
+  quiet_from_ = std::chrono::steady_clock::now();
+}
+
+// Audio starts with the first sound (or question about it), so a start with nothing to say
+// does not wait for it.
+void SdlSoundPlayer::StartOnce() {
+  if (start_tried_) return;
+  start_tried_ = true;
+  if (StartAudio()) return;
   // No driver or no device: SDL does not fall back by itself, so start the audio subsystem
   // again on the dummy driver (overriding any SDL_AUDIODRIVER of the environment).
   SDL_SetHintWithPriority(SDL_HINT_AUDIODRIVER, "dummy", SDL_HINT_OVERRIDE);
-  OpenDevice();
+  StartAudio();
 }
 
 SdlSoundPlayer::~SdlSoundPlayer() {
@@ -97,9 +107,18 @@ SdlSoundPlayer::~SdlSoundPlayer() {
   if (audio_initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
-bool SdlSoundPlayer::OpenDevice() {
+bool SdlSoundPlayer::StartAudio() {
   // The audio subsystem is started on its own, so sound works with or without a window.
   if (SDL_InitSubSystem(SDL_INIT_AUDIO) != 0) return false;
+  if (!OpenDevice()) {
+    SDL_QuitSubSystem(SDL_INIT_AUDIO);
+    return false;
+  }
+  audio_initialised_ = true;
+  return true;
+}
+
+bool SdlSoundPlayer::OpenDevice() {
   SDL_AudioSpec wanted{};
   wanted.freq = kRate;
   wanted.format = kFormat;
@@ -109,18 +128,15 @@ bool SdlSoundPlayer::OpenDevice() {
   SDL_AudioSpec obtained{};
   // No changes allowed: SDL converts to the hardware itself, and the queue keeps our format.
   device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
-  if (device_ == 0) {
-    SDL_QuitSubSystem(SDL_INIT_AUDIO);
-    return false;
-  }
-  audio_initialised_ = true;
+  if (device_ == 0) return false;
   buffer_samples_ = obtained.samples;
   SDL_PauseAudioDevice(device_, 0);
   return true;
 }
 
-std::string SdlSoundPlayer::DriverName() const {
-  const char* name = device_ != 0 ? SDL_GetCurrentAudioDriver() : nullptr;
+std::string SdlSoundPlayer::DriverName() {
+  StartOnce();
+  const char* name = audio_initialised_ ? SDL_GetCurrentAudioDriver() : nullptr;
   return name ? name : "";
 }
 
@@ -139,17 +155,31 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
   const std::string file = ResolveSoundPath(path, voice_folders_);
   Samples samples;
   if (file.empty() || !LoadConverted(file, samples)) return {};
+  StartOnce();
+  if (device_ == 0 && audio_initialised_) OpenDevice();
+  quiet_from_ = std::chrono::steady_clock::now() +
+                std::chrono::milliseconds(BytesToMsRoundedUp(samples.size));
   if (device_ != 0 && SDL_QueueAudio(device_, samples.data, samples.size) != 0) return {};
   if (!background) WaitUntilHeard(samples.size);
   return file;
 }
 
 bool SdlSoundPlayer::PlayTone(int hertz, int milliseconds) {
+  StartOnce();
+  if (device_ == 0 && audio_initialised_) OpenDevice();
   if (device_ == 0 || SDL_GetQueuedAudioSize(device_) > 0) return false;
   const std::vector<Sint16> samples = ToneSamples(hertz, milliseconds);
   if (samples.empty()) return false;
+  quiet_from_ = std::chrono::steady_clock::now() + std::chrono::milliseconds(milliseconds);
   return SDL_QueueAudio(device_, samples.data(),
                         static_cast<Uint32>(samples.size() * sizeof(Sint16))) == 0;
+}
+
+void SdlSoundPlayer::Rest() {
+  if (device_ == 0 || SDL_GetQueuedAudioSize(device_) > 0) return;
+  if (std::chrono::steady_clock::now() < quiet_from_ + kQuietBeforeRelease) return;
+  SDL_CloseAudioDevice(device_);
+  device_ = 0;
 }
 
 // The device takes the queue one buffer at a time; the queue is empty once it has taken the

@@ -1,7 +1,6 @@
 #include "runtime/platform/linux_window.h"
 
 #include <SDL.h>
-#include <SDL_syswm.h>
 #include <poll.h>
 
 #include <algorithm>
@@ -10,6 +9,8 @@
 #include <map>
 #include <string>
 
+#include "runtime/platform/drawn_texts.h"
+#include "runtime/platform/linux_display_fd.h"
 #include "runtime/platform/linux_fonts.h"
 #include "runtime/platform/linux_keys.h"
 
@@ -68,20 +69,31 @@ struct SdlWindowSystem::State {
   SDL_Window* window = nullptr;
   SDL_Surface* surface = nullptr;  // the persistent surface; the window shows a copy
   FontCache fonts;
-  std::map<int, Ticker> tickers;  // by timer number
-  std::vector<int> wakeHandles;   // descriptors whose input also ends a wait
+  DrawnTexts drawn;                // the texts standing whole on the surface
+  SDL_Rect unshown{0, 0, 0, 0};    // drawn since the last Present (empty: nothing)
+  std::map<int, Ticker> tickers;   // by timer number
+  int displayFd = -1;              // the display connection, -1 when SDL offers none
+  std::vector<int> watched;        // descriptors whose input ends the wait
 
   void Present(SDL_Rect area);
   void PresentAll() {
     if (surface) Present(SDL_Rect{0, 0, surface->w, surface->h});
   }
+  void PresentUnshown();
   bool Translate(const SDL_Event& event, WindowEvent& out);
+  void TakeQueuedEvents(std::vector<WindowEvent>& events);
   bool TakeDueTick(WindowEvent& out);
   int MillisecondsToNextTick() const;
-  bool WaitForEvent(SDL_Event& event, int waitMs, bool& handleReady);
-  int DisplayConnection() const;
+  bool WaitForInput(int timeoutMs, std::vector<WindowEvent>& readable);
   bool TranslateWindowEvent(const SDL_WindowEvent& event, WindowEvent& out);
 };
+
+void SdlWindowSystem::State::PresentUnshown() {
+  if (SDL_RectEmpty(&unshown)) return;
+  const SDL_Rect area = unshown;
+  unshown = SDL_Rect{0, 0, 0, 0};
+  Present(area);
+}
 
 void SdlWindowSystem::State::Present(SDL_Rect area) {
   if (!window || !surface) return;
@@ -162,6 +174,7 @@ bool SdlWindowSystem::Open(int x, int y, int width, int height, const std::strin
   SDL_FillRect(s.surface, nullptr, SDL_MapRGB(s.surface->format, kBackground.r, kBackground.g, kBackground.b));
   // Keys arrive as key events only; no text input method stands in between.
   SDL_StopTextInput();
+  s.displayFd = DisplayConnectionFd(s.window);
   s.PresentAll();
   return true;
 }
@@ -172,6 +185,9 @@ int SdlWindowSystem::DrawText(int x, int y, const FontSpec& font, std::uint32_t 
                               const std::string& text) {
   auto& s = *state_;
   if (!s.window || text.empty()) return 0;
+  // The same text in the same place, font and colour would give the very same pixels.
+  const int standing = s.drawn.WidthIfStanding(x, y, font, colour, text);
+  if (standing >= 0) return standing;
   TTF_Font* face = s.fonts.Get(font);
   if (!face) return 0;
   // Opaque: every cell of the text is filled with the background first.
@@ -182,9 +198,12 @@ int SdlWindowSystem::DrawText(int x, int y, const FontSpec& font, std::uint32_t 
   SDL_BlitSurface(drawn, nullptr, s.surface, &place);
   const int width = drawn->w;
   SDL_FreeSurface(drawn);
-  s.Present(area);
+  s.drawn.Record(TextBox{area.x, area.y, area.w, area.h}, font, colour, text);
+  SDL_UnionRect(&s.unshown, &area, &s.unshown);
   return width;
 }
+
+void SdlWindowSystem::Present() { state_->PresentUnshown(); }
 
 // A tick that is due is handed out once; ticks missed meanwhile are dropped, so at most one
 // tick ever waits and the next comes a whole period later.
@@ -218,76 +237,83 @@ void SdlWindowSystem::StartTimer(int periodMs, int timerNumber) {
 
 void SdlWindowSystem::StopTimer(int timerNumber) { state_->tickers.erase(timerNumber); }
 
-// The X connection's descriptor, or -1 on a driver without one.
-int SdlWindowSystem::State::DisplayConnection() const {
-  SDL_SysWMinfo info;
-  SDL_VERSION(&info.version);
-  if (!window || !SDL_GetWindowWMInfo(window, &info) || info.subsystem != SDL_SYSWM_X11) {
-    return -1;
-  }
-  return ConnectionNumber(info.info.x11.display);
+void SdlWindowSystem::TickNow(int timerNumber) {
+  const auto found = state_->tickers.find(timerNumber);
+  if (found != state_->tickers.end()) found->second.dueMs = SDL_GetTicks64();
 }
 
-// Waits up to waitMs (-1: no limit) for one SDL event. With wake handles the wait is a
-// poll() on the X connection and those handles together, so input on either ends it;
-// handleReady then tells that a handle has something to read. SDL's own queue (and Xlib's,
-// which pumping empties) is taken first, so nothing already read is left waiting.
-bool SdlWindowSystem::State::WaitForEvent(SDL_Event& event, int waitMs, bool& handleReady) {
-  if (wakeHandles.empty()) {
-    return waitMs < 0 ? SDL_WaitEvent(&event) : SDL_WaitEventTimeout(&event, waitMs);
+void SdlWindowSystem::WatchReadable(int fd, bool watch) {
+  auto& watched = state_->watched;
+  std::erase(watched, fd);
+  if (watch && fd >= 0) watched.push_back(fd);
+}
+
+void SdlWindowSystem::State::TakeQueuedEvents(std::vector<WindowEvent>& events) {
+  SDL_Event event;
+  while (window && SDL_PollEvent(&event)) {
+    WindowEvent translated;
+    if (Translate(event, translated)) events.push_back(translated);
   }
-  if (SDL_PollEvent(&event)) return true;
-  // A signal that slips in before poll() is seen within this bound; without an X connection
-  // to wake on, SDL's events are looked at as often.
-  constexpr int kLongestPollMs = 100, kNoDisplayPollMs = 10;
-  const int display = DisplayConnection();
-  const int limit = display < 0 ? kNoDisplayPollMs : kLongestPollMs;
-  std::vector<pollfd> watched;
-  if (display >= 0) watched.push_back({display, POLLIN, 0});
-  for (int handle : wakeHandles) watched.push_back({handle, POLLIN, 0});
-  const int timeoutMs = waitMs < 0 ? limit : std::min(waitMs, limit);
-  if (poll(watched.data(), watched.size(), timeoutMs) > 0) {
-    for (std::size_t i = display >= 0 ? 1 : 0; i < watched.size(); ++i) {
-      if (watched[i].revents != 0) handleReady = true;
-    }
+}
+
+// Sleeps until the display has something to say, a watched descriptor has input, or the
+// time is up (-1: no limit). SDL has just read everything the display sent, so nothing
+// waits unseen in its buffers while the connection itself is polled. Returns false when
+// the display has surely said nothing meanwhile.
+bool SdlWindowSystem::State::WaitForInput(int timeoutMs, std::vector<WindowEvent>& readable) {
+  if (displayFd < 0 && watched.empty()) {
+    // An error of the event queue must not spin.
+    if (!SDL_WaitEventTimeout(nullptr, timeoutMs) && timeoutMs < 0) SDL_Delay(10);
+    return true;
   }
-  return SDL_PollEvent(&event);
+  if (displayFd < 0) {
+    // No connection to poll: SDL's own wait in short slices, then a look at the descriptors.
+    constexpr int kSliceMs = 10;
+    SDL_WaitEventTimeout(nullptr, timeoutMs < 0 ? kSliceMs : std::min(timeoutMs, kSliceMs));
+    timeoutMs = 0;
+  }
+  std::vector<pollfd> fds;
+  for (const int fd : watched) fds.push_back(pollfd{fd, POLLIN, 0});
+  if (displayFd >= 0) fds.push_back(pollfd{displayFd, POLLIN, 0});
+  const int ready = ::poll(fds.data(), fds.size(), timeoutMs);
+  // A signal (SDL turns SIGTERM into a close request) is picked up by SDL's next look.
+  if (ready < 0) return true;
+  bool displaySpoke = displayFd < 0;
+  for (const auto& p : fds) {
+    if (p.revents == 0) continue;
+    if (p.fd == displayFd) displaySpoke = true;
+    else readable.push_back({kEventReadable, p.fd, 0});
+  }
+  return displaySpoke;
 }
 
 std::vector<WindowEvent> SdlWindowSystem::WaitEvents() {
   std::vector<WindowEvent> events;
+  std::vector<WindowEvent> readable;
   auto& s = *state_;
-  SDL_Event event;
-  bool handleReady = false;
-  while (s.window && events.empty() && !handleReady) {
-    WindowEvent translated;
-    if (s.TakeDueTick(translated)) {
-      events.push_back(translated);
-      break;
-    }
-    const int waitMs = s.MillisecondsToNextTick();
-    if (!s.WaitForEvent(event, waitMs, handleReady)) {
-      // A timeout brings the tick round; an error of the event queue must not spin.
-      if (waitMs < 0 && !handleReady && s.wakeHandles.empty()) SDL_Delay(10);
-      continue;
-    }
-    if (s.Translate(event, translated)) events.push_back(translated);
-  }
-  while (s.window && SDL_PollEvent(&event)) {
-    WindowEvent translated;
-    if (s.Translate(event, translated)) events.push_back(translated);
+  // Nothing drawn stays hidden while the program sleeps.
+  s.PresentUnshown();
+  bool displayMaySpeak = true;
+  while (s.window) {
+    // What the operator did comes before the timer: a key pressed just before a tick is
+    // served on that tick.
+    if (displayMaySpeak) s.TakeQueuedEvents(events);
+    WindowEvent tick;
+    if (s.window && s.TakeDueTick(tick)) events.push_back(tick);
+    events.insert(events.end(), readable.begin(), readable.end());
+    if (!events.empty()) break;
+    displayMaySpeak = s.WaitForInput(s.MillisecondsToNextTick(), readable);
   }
   return events;
-}
-
-void SdlWindowSystem::WakeOnReadable(const std::vector<int>& handles) {
-  state_->wakeHandles = handles;
 }
 
 void SdlWindowSystem::Close() {
   auto& s = *state_;
   if (!s.started) return;
   s.tickers.clear();
+  s.drawn.Clear();
+  s.unshown = SDL_Rect{0, 0, 0, 0};
+  s.displayFd = -1;
   s.fonts.Stop();
   if (s.surface) SDL_FreeSurface(s.surface);
   if (s.window) SDL_DestroyWindow(s.window);

@@ -20,10 +20,12 @@ class SdlWindowSystem final : public WindowSystem {
   bool Open(int x, int y, int width, int height, const std::string& caption) override;
   int DrawText(int x, int y, const FontSpec& font, std::uint32_t colour,
                const std::string& text) override;
+  void Present() override;
   void StartTimer(int periodMs, int timerNumber) override;
   void StopTimer(int timerNumber) override;
+  void TickNow(int timerNumber) override;
+  void WatchReadable(int fd, bool watch) override;
   std::vector<WindowEvent> WaitEvents() override;
-  void WakeOnReadable(const std::vector<int>& handles) override;
   void Close() override;
   bool IsOpen() const override;
 

@@ -32,6 +32,12 @@ class SerialDevice {
   virtual int BytesWaiting() = 0;
   // Reads at most max bytes under the current timeouts; returns the count read (0 or more).
   virtual int Read(char* buffer, int max) = 0;
+  // Copies at most max of the bytes waiting without taking them (Read still returns them);
+  // returns the count copied. A device that cannot look ahead copies nothing.
+  virtual int Peek(char* /*buffer*/, int /*max*/) { return 0; }
+  // A descriptor that becomes readable when bytes arrive (once Peek has seen all that came
+  // before, it waits for new ones); -1 when there is none.
+  virtual int WaitHandle() const { return -1; }
   // Writes n bytes; returns the count written (0 or more).
   virtual int Write(const char* buffer, int n) = 0;
   // Lets pending output drain for a short while, then closes. Safe to call twice.

@@ -21,6 +21,9 @@ class SoundPlayer {
     (void)milliseconds;
     return false;
   }
+  // The program is about to sleep until its next event: a player may let go of what a long
+  // silence leaves idle (the next Play takes it again).
+  virtual void Rest() {}
 };
 
 SoundPlayer& GetSoundPlayer();

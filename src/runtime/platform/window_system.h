@@ -24,6 +24,9 @@ inline constexpr int kEventSystemKeyDown = 260;
 inline constexpr int kEventSystemKeyUp = 261;
 inline constexpr int kEventTimer = 275;
 inline constexpr int kEventClose = 32770;
+// Not a window message: a file descriptor named by WatchReadable has bytes to read
+// (parameter: the descriptor). The window runtime hands it to that descriptor's own handler.
+inline constexpr int kEventReadable = 0x10000;
 
 struct WindowEvent {
   int code = 0;   // one of the codes above
@@ -37,18 +40,25 @@ class WindowSystem {
   // Opens and shows the window with the given client size; its surface starts white.
   virtual bool Open(int x, int y, int width, int height, const std::string& caption) = 0;
   // Draws text opaquely at (x, y) with its top-left corner there; colour is 0x00BBGGRR.
-  // Returns the width drawn in pixels (0 for an empty text). The screen shows it at once.
+  // Returns the width drawn in pixels (0 for an empty text). The screen shows it at the next
+  // Present. A text drawn again where it still stands whole (same place, font, colour) may
+  // cost nothing.
   virtual int DrawText(int x, int y, const FontSpec& font, std::uint32_t colour,
                        const std::string& text) = 0;
+  // Shows on the screen what was drawn since the last Present.
+  virtual void Present() = 0;
   // Ticks every period; at most one tick waits, further ticks are dropped.
   virtual void StartTimer(int periodMs, int timerNumber) = 0;
   virtual void StopTimer(int timerNumber) = 0;
-  // Waits until at least one event is queued, then returns every queued event in order.
-  // It also returns, possibly with no event, when a handle given to WakeOnReadable has
-  // something to read.
+  // A running timer's next tick is due at once; the ticks after it follow a whole period
+  // apart from then.
+  virtual void TickNow(int timerNumber) = 0;
+  // While watched, a descriptor that has bytes to read ends the wait of WaitEvents with a
+  // kEventReadable event. The caller must read (or stop watching) what woke it.
+  virtual void WatchReadable(int fd, bool watch) = 0;
+  // Waits until at least one event is queued, then returns every queued event in order:
+  // the window's own events first, then a due tick, then readable descriptors.
   virtual std::vector<WindowEvent> WaitEvents() = 0;
-  // The handles (the platform's descriptors) whose input ends a wait; empty: events alone.
-  virtual void WakeOnReadable(const std::vector<int>& handles) { (void)handles; }
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 };
