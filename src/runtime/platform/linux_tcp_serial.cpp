@@ -57,6 +57,17 @@ class TcpDevice final : public SerialDevice {
     return count;
   }
 
+  // What has arrived, left in the socket for the next Read.
+  int Peek(char* buffer, int max) override {
+    if (fd_ < 0 || max <= 0) return 0;
+    const ssize_t n = ::recv(fd_, buffer, static_cast<std::size_t>(max), MSG_PEEK | MSG_DONTWAIT);
+    if (n > 0) return static_cast<int>(n);
+    if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) Vanish();
+    return 0;
+  }
+
+  int WaitHandle() const override { return fd_; }
+
   int Read(char* buffer, int max) override {
     if (fd_ < 0 || max <= 0) return 0;
     const int waitMs = timeouts_.intervalMs < 0
