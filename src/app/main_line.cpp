@@ -10,6 +10,7 @@
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
+#include "link/link_recovery.h"
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
@@ -68,10 +69,7 @@ void ResetOperatingState() {
 void OpenReceiverPort() {
   PortNumber = StoreInteger(TextToNumber(Right(PortText.str(), 1)));
   BaudRate = StoreInteger(TextToNumber(BaudText.str()));
-  ClosePort(PortNumber);
-  OpenPort(PortNumber, BaudRate);
-  SetReadTimeouts(PortNumber, -1);
-  SetLineShape(PortNumber, 8, 0, 2);
+  OpenReceiverLink();
 }
 
 // A search still running when the program ends keeps its finds.

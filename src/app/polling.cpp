@@ -113,7 +113,7 @@ void HandleWindowEvent() {
     QueueKey();
     return;
   }
-  if (EventMessage == platform::kEventTimer) StepPoll();
+  if (EventMessage == platform::kEventTimer && WatchReceiverLink()) StepPoll();
 }
 
 void SpeakSignalLevel() {

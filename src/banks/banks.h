@@ -15,4 +15,9 @@ void MergeIntoBank();
 void SortBankFile();
 void WriteBankToReceiver();
 
+// The frequency line of the entry of ListLines at `line`, or of the nearest one in
+// `direction` (2 onwards, -2 backwards, round from the last entry to the first and back)
+// whose frequency line is a frequency the receiver may be sent; 0 when no entry has one.
+int FrequencyEntryFrom(int line, int direction);
+
 }  // namespace kestrel

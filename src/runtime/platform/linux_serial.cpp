@@ -165,6 +165,8 @@ class TermiosDevice final : public SerialDevice {
     fd_ = -1;
   }
 
+  bool Gone() const override { return vanished_; }
+
  private:
   bool HungUp() {
     pollfd p{fd_, POLLIN, 0};
@@ -195,9 +197,11 @@ class TermiosDevice final : public SerialDevice {
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
+    vanished_ = true;
   }
 
   int fd_;
+  bool vanished_ = false;
   ReadTimeouts timeouts_;
 };
 
