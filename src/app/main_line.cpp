@@ -131,6 +131,7 @@ int RunProgram() {
                  nullptr, kCaption, HandleWindowEvent) == 0) {
     return 1;
   }
+  RemoveStaleBankTemporaries();
   VersionText = "4.0c";
   TitleText = "*** Kestrel V " + VersionText + " ***";
   WaveFolder = "wave\\";

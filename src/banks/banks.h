@@ -8,6 +8,8 @@ namespace kestrel {
 int LoadBankFile();
 // Writes ListLines to BankFileName through its end marker, replacing the file in one step.
 void SaveBankFile();
+// Removes what saves cut short by a crash or a kill left behind (their temporary files).
+void RemoveStaleBankTemporaries();
 
 void PutFrequency();
 void TransferBank();
