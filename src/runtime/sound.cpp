@@ -12,4 +12,6 @@ void PlaySoundFile(const std::string& path, int flags) {
   WriteJournal({"SOUND", kind, path, played.empty() ? "-" : played});
 }
 
+std::string TakeSoundRefusal() { return platform::GetSoundPlayer().TakeRefusal(); }
+
 }  // namespace kestrel

@@ -10,5 +10,7 @@ inline constexpr int kPlaySync = 0;
 inline constexpr int kPlayBackground = 1;
 
 void PlaySoundFile(const std::string& path, int flags);
+// Why the last play refused the file it found (once per file), or "".
+std::string TakeSoundRefusal();
 
 }  // namespace kestrel

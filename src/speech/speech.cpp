@@ -2,6 +2,8 @@
 
 #include "banks/banks_state.h"
 #include "controls/controls_state.h"
+#include "link/link_state.h"
+#include "runtime/files.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/speech_state.h"
@@ -32,15 +34,20 @@ void ShortenFraction() {
   if (Right(text, 1) == ".") SpokenText = text + "0";
 }
 
-}  // namespace
-
-void SayWord(const std::string& word) { PlaySoundFile(WaveFolder + word, kPlaySync); }
-
-void SayWordInBackground(const std::string& word) {
-  PlaySoundFile(WaveFolder + word, kPlayBackground);
+// A word file refused for its size, length or rate is skipped; the trace notes it once.
+void Play(const std::string& path, int flags) {
+  PlaySoundFile(path, flags);
+  const std::string refusal = TakeSoundRefusal();
+  if (!refusal.empty() && DebugFlag == 1) WriteLine(TraceFile, "sound refused: " + refusal);
 }
 
-void PlayFixedWord(const std::string& word) { PlaySoundFile(SoundFolder + word, kPlaySync); }
+}  // namespace
+
+void SayWord(const std::string& word) { Play(WaveFolder + word, kPlaySync); }
+
+void SayWordInBackground(const std::string& word) { Play(WaveFolder + word, kPlayBackground); }
+
+void PlayFixedWord(const std::string& word) { Play(SoundFolder + word, kPlaySync); }
 
 void SpeakFrequency() {
   if (SearchActive == 1) SayWord("srching");

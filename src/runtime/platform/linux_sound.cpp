@@ -6,6 +6,7 @@
 #include <chrono>
 #include <thread>
 
+#include "runtime/platform/sound_limits.h"
 #include "runtime/platform/sound_path.h"
 
 namespace kestrel::platform {
@@ -116,11 +117,24 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
   if (device_ != 0) SDL_ClearQueuedAudio(device_);
   if (path.empty()) return {};
   const std::string file = ResolveSoundPath(path);
+  if (file.empty()) return {};
+  // A file beyond the limits is never decoded: it could take gigabytes and minutes.
+  const std::string refusal = SoundFileRefusal(file);
+  if (!refusal.empty()) {
+    if (refused_.insert(file).second) refusal_ = file + ": " + refusal;
+    return {};
+  }
   Samples samples;
-  if (file.empty() || !LoadConverted(file, samples)) return {};
+  if (!LoadConverted(file, samples)) return {};
   if (device_ != 0 && SDL_QueueAudio(device_, samples.data, samples.size) != 0) return {};
   if (!background) WaitUntilHeard(samples.size);
   return file;
+}
+
+std::string SdlSoundPlayer::TakeRefusal() {
+  std::string taken;
+  taken.swap(refusal_);
+  return taken;
 }
 
 // The device takes the queue one buffer at a time; the queue is empty once it has taken the

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <set>
 #include <string>
 
 #include "runtime/platform/sound_player.h"
@@ -19,6 +20,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   SdlSoundPlayer& operator=(const SdlSoundPlayer&) = delete;
 
   std::string Play(const std::string& path, bool background) override;
+  std::string TakeRefusal() override;
 
   // The audio driver in use ("pulseaudio", "alsa", "dummy", ...), "" without a device.
   std::string DriverName() const;
@@ -34,6 +36,8 @@ class SdlSoundPlayer final : public SoundPlayer {
   std::uint32_t device_ = 0;  // SDL_AudioDeviceID; 0 when no device could be opened
   int buffer_samples_ = 0;
   bool audio_initialised_ = false;
+  std::set<std::string> refused_;  // files refused so far, each told once
+  std::string refusal_;            // the refusal not yet taken
 };
 
 }  // namespace kestrel::platform

@@ -14,6 +14,9 @@ class SoundPlayer {
   // play. An empty path stops playback. Returns the file played, or "" when none was found
   // or read (then it returns at once and plays nothing).
   virtual std::string Play(const std::string& path, bool background) = 0;
+  // Why the last play found its file but refused it (too large, too long, an impossible
+  // rate), with the file's name; given once per file, "" otherwise.
+  virtual std::string TakeRefusal() { return {}; }
 };
 
 SoundPlayer& GetSoundPlayer();
