@@ -10,6 +10,7 @@
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
+#include "link/link_recovery.h"
 #include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
@@ -96,10 +97,7 @@ void TracePortProblem() {
 void OpenReceiverPort() {
   PortNumber = StoreInteger(TextToNumber(Right(PortText.str(), 1)));
   BaudRate = StoreInteger(TextToNumber(BaudText.str()));
-  ClosePort(PortNumber);
-  if (OpenPort(PortNumber, BaudRate) == 0) TracePortProblem();
-  SetReadTimeouts(PortNumber, -1);
-  SetLineShape(PortNumber, 8, 0, 2);
+  if (OpenReceiverLink() == 0) TracePortProblem();
 }
 
 // A search still running when the program ends keeps its finds.
@@ -164,6 +162,7 @@ int RunProgram() {
                  nullptr, kCaption, HandleWindowEvent) == 0) {
     return 1;
   }
+  RemoveStaleBankTemporaries();
   VersionText = "4.0c";
   TitleText = "*** Kestrel V " + VersionText + " ***";
   WaveFolder = "wave\\";

@@ -133,7 +133,7 @@ void HandleWindowEvent() {
     return;
   }
   if (EventMessage == platform::kEventTimer) {
-    StepPoll();
+    if (WatchReceiverLink()) StepPoll();
     FinishAnnouncement();
     HurryWaitingKey();
   }

@@ -3,6 +3,7 @@
 // receiver's search. Each start and stop is reported on the status line and by voice.
 #include "app/app_state.h"
 #include "app/polling_steps.h"
+#include "banks/banks.h"
 #include "banks/banks_state.h"
 #include "commands/commands_state.h"
 #include "controls/controls.h"
@@ -54,9 +55,13 @@ int LastTunedListEntry() {
 
 // Tunes the entry at ListIndex and moves on to the next, back to the first after the last.
 // The end marker itself (an empty list), and a line past it, are never tuned.
+// An entry whose frequency line is no frequency is passed over.
 void TuneNextListEntry() {
   if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntry;
   if (ListLines[ListIndex] == EndMarker) return;
+  const int line = FrequencyEntryFrom(ListIndex, 2);
+  if (line == 0) return;
+  ListIndex = line;
   FrequencyText = ListLines[ListIndex];
   SpokenText = FrequencyText;
   TuneVfoA();

@@ -10,7 +10,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kFirstEntryLine = 4;                      // lines 0..3 are the bank's header
-constexpr const char* kTemporarySuffix = ".tmp";        // beside the bank, renamed over it
 
 // The end marker stands where a frequency line would: on an even line from 4 on. A "9999"
 // anywhere else (a label, a header line) is ordinary text of the bank; taken as the end, it
@@ -83,6 +82,10 @@ int LoadBankFileNamed(const std::string& name) {
   return result;
 }
 
+void RemoveStaleBankTemporaries() {
+  RemoveStaleTemporaries([](const std::string& name) { return IsSafeBankFileName(name); });
+}
+
 // The bank is written whole to a file beside it and only then renamed over it, so a crash
 // or a full disk half way leaves the old bank as it was.
 int SaveBankFile() {
@@ -91,9 +94,8 @@ int SaveBankFile() {
   // The rename would replace a bank marked read-only as readily as any other: such a bank
   // is left as it is, as if it could not be opened for writing.
   if (IsReadOnlyFile(name)) return 1;
-  const std::string temporary = name + kTemporarySuffix;
-  // Whatever stands under the temporary name (a link, say) is removed, never written through.
-  DeleteFile(temporary);
+  // A name of its own for every save, so two panels in one folder never share one.
+  const std::string temporary = TemporaryNameFor(name);
   if (OpenFile(BankFile, temporary, "W") != 0) return 1;
   const bool written = WriteTable(BankFile) && FlushFile(BankFile);
   CloseFile(BankFile);

@@ -5,8 +5,11 @@
 #include "banks/banks.h"
 #include "banks/banks_state.h"
 #include "commands/commands_state.h"
+#include "controls/controls.h"
 #include "link/link.h"
+#include "link/link_recovery.h"
 #include "link/link_state.h"
+#include "link/port.h"
 #include "link/receiver_commands.h"
 #include "speech/speech.h"
 
@@ -57,8 +60,13 @@ std::string ChannelField(int channel) {
   return (channel < 10 ? "0" : "") + std::to_string(channel);
 }
 
+// The receiver's memory text: the label's first 12 characters, blanks for any byte that is
+// not printable ASCII, filled with blanks.
 std::string LabelField(const Text& label) {
-  const std::string field = Left(label.str(), kLabelWidth);
+  std::string field = Left(label.str(), kLabelWidth);
+  for (char& c : field) {
+    if (c < ' ' || c > '~') c = ' ';
+  }
   return field + Spaces(kLabelWidth - Length(field));
 }
 
@@ -77,7 +85,9 @@ void SendMemoryWrite(int line, const std::string& modeDigit) {
 }  // namespace
 
 // The receiver stores a channel slowly: the first entries wait longer, and nothing is
-// read back, so the pauses are all the pacing there is.
+// read back, so the pauses are all the pacing there is. An entry whose frequency line is
+// no frequency is left out ("inv" once). The write has worked when the link stayed and the
+// receiver answers a level request after the last channel.
 void WriteBankToReceiver() {
   if (LoadBankFileNamed(BankFileNameOf(Left(ArgumentText.str(), 2))) != 0) return;
   // The receiver's bank is erased only now that there is a bank to write into it.
@@ -87,14 +97,25 @@ void WriteBankToReceiver() {
   PlayPauses(kWaitPauses);
   const std::string modeDigit = ModeDigitOf(ListLines[1]);
   int pauses = kFirstEntryPauses;
+  bool leftOut = false;
+  bool lost = false;
   for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += 2) {
     PlayPauses(pauses);
     pauses = pauses > 1 ? pauses - 2 : 1;
-    SendMemoryWrite(i, modeDigit);
+    if (IsFrequencyText(ListLines[i])) {
+      SendMemoryWrite(i, modeDigit);
+    } else if (!leftOut) {
+      leftOut = true;
+      SayWord("inv");
+    }
+    if (PortGone(PortNumber) != 0) {
+      lost = true;
+      break;
+    }
     if (i / 2 - 2 >= kLastChannel) break;
     if (i % kBeepLineMultiple == 0) SayWord("beep");
   }
-  SayWord("ok");
+  SayWord(!lost && ReceiverAnswersLevel() ? "ok" : "failed");
 }
 
 }  // namespace kestrel

@@ -27,6 +27,8 @@ constexpr int kStepLine = 2;
 constexpr int kEntryLabelBlanks = 39;
 
 bool ListIsEmpty() { return ListLines[kFirstEntry] == EndMarker; }
+// No entry at all, or none whose frequency line is a frequency.
+bool NothingToTune() { return FrequencyEntryFrom(kFirstEntry, 2) == 0; }
 
 // Line of the end marker at or after `from`; kListSize when the table holds none.
 int EndMarkerLine(int from) {
@@ -36,22 +38,46 @@ int EndMarkerLine(int from) {
   return kListSize;
 }
 
-void TuneListEntry() {
+// Tunes the entry at ListIndex, or the nearest one in `direction` whose frequency line is a
+// frequency; false (nothing sent) when no entry has one.
+bool TuneListEntry(int direction = 2) {
+  const int line = FrequencyEntryFrom(ListIndex, direction);
+  if (line == 0) return false;
+  ListIndex = line;
   FrequencyText = ListLines[ListIndex];
   SpokenText = FrequencyText;
   TuneVfoA();
+  return true;
 }
 
-// Tunes the first entry and takes the list's mode and step.
-void TuneFirstEntryWithModeAndStep() {
+// A step line of anything but digits and points is not sent: the step stays as it was.
+bool IsStepLine(const Text& line) {
+  for (const char c : line.str()) {
+    if ((c < '0' || c > '9') && c != '.') return false;
+  }
+  return true;
+}
+
+// Tunes the first entry that has a frequency and takes the list's mode and step; false
+// (nothing sent) when no entry has a frequency.
+bool TuneFirstEntryWithModeAndStep() {
   ListIndex = kFirstEntry;
-  TuneListEntry();
+  if (!TuneListEntry()) return false;
   command_parts::Pause();
   ModeText = ListLines[kModeLine];
   ApplyMode();
   command_parts::Pause();
-  StepText = ListLines[kStepLine];
-  SetStep();
+  if (IsStepLine(ListLines[kStepLine])) {
+    StepText = ListLines[kStepLine];
+    SetStep();
+  }
+  return true;
+}
+
+// No entry to tune: "inv", and the list is let go.
+void RefuseList() {
+  SayWord("inv");
+  ListState = 0;
 }
 
 void PrintEntryLabel(const std::string& text) {
@@ -66,11 +92,10 @@ void PrintEntryLabel(const std::string& text) {
 namespace command_parts {
 
 void StartListScan() {
-  if (ListIsEmpty()) {
-    // A list without entries has nothing to step through (and the end marker is no
-    // frequency): the scan is refused and the list let go.
-    SayWord("inv");
-    ListState = 0;
+  // A list without entries (or without a frequency among them) has nothing to step
+  // through: the scan is refused and the list let go.
+  if (NothingToTune()) {
+    RefuseList();
     return;
   }
   ListState = 2;
@@ -78,19 +103,19 @@ void StartListScan() {
 }
 
 void BrowseList() {
-  if (ListIsEmpty()) {
-    SayWord("inv");
-    ListState = 0;
+  if (NothingToTune()) {
+    RefuseList();
     return;
   }
   PrintEntryLabel(Spaces(kEntryLabelBlanks));
+  const int direction = KeyCode == keys::kUp ? 2 : -2;
   // Only lines before the end marker are entries, wherever ListIndex was left.
   const int end = EndMarkerLine(kFirstEntry);
-  ListIndex += KeyCode == keys::kUp ? 2 : -2;
+  ListIndex += direction;
   if (ListIndex < kFirstEntry) ListIndex = end - 2;  // down from the first: the last
   if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntry : end - 2;
   if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) ListIndex = kFirstEntry;
-  TuneListEntry();
+  TuneListEntry(direction);
   PrintEntryLabel(ListLines[ListIndex + 1]);
   if (ListIndex == kFirstEntry) SayWord("beep");  // the first entry is marked by a beep
 }
@@ -107,8 +132,9 @@ void SelectBank() {
     SearchActive = 0;
     return;
   }
-  if (ListIsEmpty()) {
-    // A bank without entries has nothing to tune or browse.
+  if (NothingToTune()) {
+    // A bank without entries (or without a frequency among them) has nothing to tune or
+    // browse.
     SayWord("inv");
     ListState = 0;
     MemoryScanState = 0;

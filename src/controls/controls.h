@@ -2,6 +2,8 @@
 // the arrow and page tuning, the modes, the attenuator and the noise limiter.
 #pragma once
 
+#include "runtime/text.h"
+
 namespace kestrel {
 
 void TuneVfoA();           // tunes VFO A to SpokenText, repairs and shows FrequencyText
@@ -33,5 +35,14 @@ void ApplyMode();          // shows ModeText, then selects the mode it names
 void SendModeQuietly();    // shows ModeText and sends the mode it names, saying nothing
 void ToggleAttenuator();
 void ToggleNoiseLimiter();
+// Send the receiver the mode of ModeText (nothing for a text that names no mode) and the
+// attenuator as AttenuatorOn has it, without a word: the state given back to a receiver
+// whose link was lost.
+void SendModeCommand();
+void SendAttenuatorCommand();
+
+// A frequency text the receiver may be sent: digits with at most one point among them,
+// at most 10 digits before it, at least one digit in all.
+bool IsFrequencyText(const Text& text);
 
 }  // namespace kestrel

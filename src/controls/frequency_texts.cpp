@@ -105,3 +105,25 @@ void TuneByStep() {
 }
 
 }  // namespace kestrel
+
+namespace kestrel {
+
+bool IsFrequencyText(const Text& text) {
+  constexpr int kMostWholeDigits = 10;
+  int digits = 0;
+  int wholeDigits = 0;
+  bool point = false;
+  for (const char c : text.str()) {
+    if (c == '.' && !point) {
+      point = true;
+    } else if (c >= '0' && c <= '9') {
+      ++digits;
+      if (!point && ++wholeDigits > kMostWholeDigits) return false;
+    } else {
+      return false;
+    }
+  }
+  return digits > 0;
+}
+
+}  // namespace kestrel

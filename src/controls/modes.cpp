@@ -124,6 +124,21 @@ void ToggleAttenuator() {
   SendCommand();
 }
 
+void SendModeCommand() {
+  for (const ModeRow& row : kModes) {
+    if (ModeText == row.text) {
+      CommandText = row.command;
+      SendCommand();
+      return;
+    }
+  }
+}
+
+void SendAttenuatorCommand() {
+  CommandText = AttenuatorOn == 1 ? kCommandAttenuatorOn : kCommandAttenuatorOff;
+  SendCommand();
+}
+
 void ToggleNoiseLimiter() {
   SayWord("noise");
   NoiseLimiterOn = 1 - NoiseLimiterOn;

@@ -10,6 +10,8 @@ int BytesWaiting = 0;
 int MatchPosition = 0;
 int LinkState = 0;
 Text DisplayLine;
+int LinkLost = 0;
+int ReopenCountdown = 0;
 int DebugFlag = 0;
 FileVariable TraceFile;
 Text LogLine;
@@ -23,6 +25,8 @@ void ResetLinkState() {
   MatchPosition = 0;
   LinkState = 0;
   DisplayLine = "";
+  LinkLost = 0;
+  ReopenCountdown = 0;
   DebugFlag = 0;
   CloseFile(TraceFile);
   LogLine = "";

@@ -14,6 +14,9 @@ extern int BytesWaiting;   // bytes waiting on the port, then the count actually
 extern int MatchPosition;  // position at which ReadReply found the reply keyword
 extern int LinkState;      // -1 until the receiver answers, 1 once it has, 0 when given up
 extern Text DisplayLine;   // "Connecting" until the first reply, then ">"
+extern int LinkLost;       // 0 link working, 1 port gone (reopened once a second), 2 reopened
+                           // and waiting for the answer to its level request
+extern int ReopenCountdown;  // ticks until the next reopening, or left for the answer
 
 // Trace state shared with the main line and the command entry.
 extern int DebugFlag;        // 1: the trace "debug1.dat" is written

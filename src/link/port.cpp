@@ -107,6 +107,11 @@ int ClosePort(int port) {
   return 0;
 }
 
+int PortGone(int port) {
+  auto* device = OpenDevice(port);
+  return device && device->Gone() ? 1 : 0;
+}
+
 void CloseAllPorts() {
   for (int port = 1; port <= kPortCount; ++port) ClosePort(port);
 }

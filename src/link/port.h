@@ -32,6 +32,9 @@ int PeekPort(int port, char* buffer, int max);
 int PortWaitHandle(int port);
 int WritePort(int port, const char* buffer, int n);
 int ClosePort(int port);
+// 1 when the port's device has gone away under the program (it then reads and writes
+// nothing until it is closed and opened again); 0 for a working or closed port.
+int PortGone(int port);
 // Closes every open port (program end and test set-up).
 void CloseAllPorts();
 

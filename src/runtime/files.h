@@ -30,6 +30,13 @@ void CloseFile(FileVariable& file);
 bool DeleteFile(const std::string& name);
 // Replaces `to` by `from` in one step; returns false when that failed.
 bool RenameFile(const std::string& from, const std::string& to);
+// A name beside `name` for a file written whole and then renamed over it, unique to this
+// process and this call: name + "." + process id + "-" + nanoseconds + ".tmp".
+std::string TemporaryNameFor(const std::string& name);
+// Removes from the working folder every such temporary file (or one of the older form
+// name + ".tmp") that a process no longer running left behind, for each name that
+// `isOwn` accepts. Only names are removed: no link is followed.
+void RemoveStaleTemporaries(bool (*isOwn)(const std::string& name));
 // True for a plain file of that name that is marked read-only (no write permission for
 // anyone) or that this user may not write. Links and missing files are not read-only.
 bool IsReadOnlyFile(const std::string& name);

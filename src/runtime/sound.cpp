@@ -24,4 +24,6 @@ void PlayTone(int hertz, int milliseconds) {
   WriteJournal({"TONE", std::to_string(hertz), std::to_string(milliseconds), played ? "+" : "-"});
 }
 
+std::string TakeSoundRefusal() { return platform::GetSoundPlayer().TakeRefusal(); }
+
 }  // namespace kestrel

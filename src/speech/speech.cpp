@@ -2,6 +2,8 @@
 
 #include "banks/banks_state.h"
 #include "controls/controls_state.h"
+#include "link/link_state.h"
+#include "runtime/files.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
@@ -33,19 +35,26 @@ void ShortenFraction() {
   if (Right(text, 1) == ".") SpokenText = text + "0";
 }
 
+// A word file refused for its size, length or rate is skipped; the trace notes it once.
+void Play(const std::string& path, int flags) {
+  PlaySoundFile(path, flags);
+  const std::string refusal = TakeSoundRefusal();
+  if (!refusal.empty() && DebugFlag == 1) WriteLine(TraceFile, "sound refused: " + refusal);
+}
+
 }  // namespace
 
 void SayWord(const std::string& word) {
   NoteSpokenWord(word, false);
-  PlaySoundFile(WaveFolder + word, kPlaySync);
+  Play(WaveFolder + word, kPlaySync);
 }
 
 void SayWordInBackground(const std::string& word) {
   NoteSpokenWord(word, true);
-  PlaySoundFile(WaveFolder + word, kPlayBackground);
+  Play(WaveFolder + word, kPlayBackground);
 }
 
-void PlayFixedWord(const std::string& word) { PlaySoundFile(SoundFolder + word, kPlaySync); }
+void PlayFixedWord(const std::string& word) { Play(SoundFolder + word, kPlaySync); }
 
 void SpeakFrequency() {
   if (SearchActive == 1) SayWord("srching");

@@ -5,6 +5,7 @@ read-only folder, a full disk) and a configuration of binary garbage."""
 import contextlib
 import os
 import random
+import re
 import shutil
 import subprocess
 import sys
@@ -45,6 +46,13 @@ def text_lines(data):
     if lines[-1] == "":
         lines.pop()
     return [line[:TEXT_LIMIT] for line in lines]
+
+
+def is_frequency(line):
+    """A frequency line the receiver may be sent: digits with at most one point, at most
+    ten digits before it."""
+    return (re.fullmatch(r"[0-9]{0,10}(\.[0-9]*)?", line) is not None and
+            re.search("[0-9]", line) is not None)
 
 
 def mount(*arguments):
@@ -100,10 +108,14 @@ class BankFileFaults(FaultChecks):
         garbage = bytes(noise.randrange(256) for _ in range(3000))
         read = text_lines(garbage)
         self.assertNotIn("9999", read)
+        # An entry is tuned only when its frequency line is a frequency; a bank without one
+        # is refused.
+        tunable = any(is_frequency(line) for line in read[4::2])
         with PanelSession(self.x, voice_set="short", files={"bank08.dat": garbage}) as panel:
             at_rest(panel)
-            self.assertNotIn("bnf", run_command(panel, "b08\n", "sel"))
+            self.assertNotIn("bnf", run_command(panel, "b08\n", "sel" if tunable else "inv"))
             panel.keys("Up", "Up", "Down", "Down", "Down")
+            self.assert_clean_commands(panel)
             run_command(panel, "o08\n", "ok")
             saved = panel.file_lines("bank08.dat")
             self.assertEqual(saved[:4], (read + [""] * 4)[:4])
@@ -117,6 +129,37 @@ class BankFileFaults(FaultChecks):
             self.assert_no_temporary_files(panel.folder)
             self.assert_not_spinning(panel, seconds=1.0)
             self.assert_closes_in_order(panel)
+
+    def test_a_bank_of_control_bytes_and_non_frequencies_sends_only_clean_commands(self):
+        entries = [("145.5", "la\x00bel\xff\x1b[2J"), ("\x01\x02garbage", "x"),
+                   ("12345678901.5", "y"), ("1.2.3", "z"), ("146.0", "ok\x07")]
+        with PanelSession(self.x, voice_set="short",
+                          files={"bank05.dat": bank_bytes(bank_lines(entries))}) as panel:
+            at_rest(panel)
+            run_command(panel, "b05\n", "sel")
+            browsed = panel.journal()[-1].ms + 1
+            panel.keys("Up", "Up", "Down")
+            self.assertTrue(panel.wait_sent(vfo_command("146.0"), count=2), panel.sent())
+            self.assertEqual(panel.sounds(since=browsed), ["beep"])  # back at the first
+            self.assertEqual(run_command(panel, "w05a\n", "ok").count("inv"), 1)
+            # A FIFO under a bank's name is refused at once; nothing waits on it.
+            os.mkfifo(panel.path("bank13.dat"))
+            run_command(panel, "b13\n", "bnf")
+
+            sent = panel.sent()
+            self.assertEqual([c for c in sent if c.startswith("VA")][1:],  # after start-up's
+                             [vfo_command(f) for f in ("145.5", "146.0", "145.5", "146.0")])
+            self.assertEqual([c for c in sent if c.startswith("MX")],
+                             ["MXA00 RF0145500000 ST012500 MD1 TMla bel  [2J ",
+                              "MXA04 RF0146000000 ST012500 MD1 TMok" + " " * 10])
+            self.assert_clean_commands(panel)
+            self.assert_closes_in_order(panel)
+
+    def assert_clean_commands(self, panel):
+        """Every command the receiver got is printable ASCII (the resume byte aside)."""
+        dirty = [c for c in panel.sent() if c != "\x1e" and
+                 any(not " " <= ch <= "~" for ch in c)]
+        self.assertEqual(dirty, [])
 
     def assert_saves_change_nothing(self, panel, number, original):
         """Put, sort and kill on a bank that cannot be written: each says "failed", never

@@ -55,6 +55,7 @@ class FakeDevice final : public platform::SerialDevice {
     line_->open = false;
     ++line_->closes;
   }
+  bool Gone() const override { return line_->vanished; }
 
  private:
   std::shared_ptr<FakeLine> line_;

@@ -12,6 +12,7 @@
 
 #include "fakes/kestrel_test.h"
 #include "runtime/platform/linux_sound.h"
+#include "runtime/platform/sound_limits.h"
 
 namespace kestrel::platform {
 namespace {
@@ -136,6 +137,28 @@ TEST_F(SdlSoundTest, MissingAndUnreadableFilesReturnAtOnce) {
   EXPECT_EQ(played, "");
   EXPECT_LT(TimedPlay("nowave\\scan", false, &played), 50);
   EXPECT_EQ(played, "");
+}
+
+TEST_F(SdlSoundTest, WordFilesBeyondTheLimitsAreRefusedAtOnceAndToldOnce) {
+  WriteWav(folder / "wave" / "slow.wav", 10000000, 1);  // 20 KB declaring 1 Hz: 1.3 GB decoded
+  WriteWav(folder / "wave" / "fast.wav", 20, 384000);
+  WriteWav(folder / "wave" / "long.wav", 10100, 8000);
+  WriteWav(folder / "wave" / "large.wav", 10000, 96000, 2);  // 3.8 MB, within the limits
+  WriteWav(folder / "wave" / "huge.wav", 9000, 192000, 2);   // 6.9 MB
+  EXPECT_EQ(SoundFileRefusal("wave/slow.wav"), "rate 1 Hz");
+  EXPECT_EQ(SoundFileRefusal("wave/fast.wav"), "rate 384000 Hz");
+  EXPECT_EQ(SoundFileRefusal("wave/long.wav"), "longer than 10 s");
+  EXPECT_EQ(SoundFileRefusal("wave/large.wav"), "");
+  EXPECT_EQ(SoundFileRefusal("wave/huge.wav"), "larger than 5 MB");
+
+  std::string played = "x";
+  EXPECT_LT(TimedPlay("wave\\slow", false, &played), 50);
+  EXPECT_EQ(played, "");
+  EXPECT_EQ(player->TakeRefusal(), "wave/slow.wav: rate 1 Hz");
+  EXPECT_LT(TimedPlay("wave\\slow", false, &played), 50);
+  EXPECT_EQ(player->TakeRefusal(), "");  // told once
+  EXPECT_LT(TimedPlay("wave\\huge", true, &played), 50);
+  EXPECT_EQ(player->TakeRefusal(), "wave/huge.wav: larger than 5 MB");
 }
 
 // The path rules themselves are tested with the path lookup; here only that the player

@@ -3,6 +3,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <csignal>
 #include <filesystem>
 
@@ -15,7 +16,19 @@ namespace {
 
 using Words = std::vector<std::string>;
 
-class BankFileTest : public BankTest {};
+class BankFileTest : public BankTest {
+ protected:
+  // The temporary files in the working folder.
+  std::vector<std::string> Temporaries() const {
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+      const std::string name = entry.path().filename().string();
+      if (name.ends_with(".tmp")) names.push_back(name);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+  }
+};
 
 const std::vector<std::string> kTwoEntryBank =
     BankLines("bank05", "FM", {{"145.5"}, {"146.0", "repeater"}});
@@ -36,7 +49,7 @@ TEST_F(BankFileTest, LoadAndSaveKeepTheBankLineForLineAndDropWhatFollowsTheMarke
 
   SaveBankFile();
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(kTwoEntryBank));
-  EXPECT_FALSE(FileExists("bank05.dat.tmp"));
+  EXPECT_TRUE(Temporaries().empty());
   EXPECT_TRUE(sound.Words().empty());
 }
 
@@ -173,7 +186,7 @@ TEST_F(BankFileTest, ASaveThatFailsHalfWayLeavesTheOldBankWhole) {
   const int status = SaveInChildWithFileLimit(half, false);
   ASSERT_TRUE(WIFEXITED(status));
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(kTwoEntryBank));
-  EXPECT_FALSE(FileExists("bank05.dat.tmp"));
+  EXPECT_TRUE(Temporaries().empty());
 }
 
 TEST_F(BankFileTest, ACrashHalfWayThroughASaveLeavesTheOldBankWhole) {
@@ -187,12 +200,22 @@ TEST_F(BankFileTest, ACrashHalfWayThroughASaveLeavesTheOldBankWhole) {
   ASSERT_TRUE(WIFSIGNALED(status));
   EXPECT_EQ(WTERMSIG(status), SIGXFSZ);
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(kTwoEntryBank));
-  EXPECT_EQ(ReadFile("bank05.dat.tmp").size(), half);  // the half-written copy
+  const auto left = Temporaries();  // the half-written copy
+  ASSERT_EQ(left.size(), 1u);
+  EXPECT_TRUE(left[0].starts_with("bank05.dat."));
+  EXPECT_EQ(ReadFile(left[0]).size(), half);
 
-  // The next save goes through and tidies up.
+  // The next save goes through; the next start tidies up what the dead save left, and
+  // what an older panel left under its fixed name, but nothing of another name or of a
+  // panel still running (this one).
   SaveBankFile();
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(newBank));
-  EXPECT_FALSE(FileExists("bank05.dat.tmp"));
+  const std::string running = "bank06.dat." + std::to_string(::getpid()) + "-1.tmp";
+  for (const std::string& name : {std::string("bank07.dat.tmp"), std::string("notes.txt.tmp"), running}) {
+    WriteFile(name, "x");
+  }
+  RemoveStaleBankTemporaries();
+  EXPECT_EQ(Temporaries(), (Words{running, "notes.txt.tmp"}));
 }
 
 TEST_F(BankFileTest, AReadOnlyBankFileIsLeftAsItWas) {
@@ -207,7 +230,7 @@ TEST_F(BankFileTest, AReadOnlyBankFileIsLeftAsItWas) {
   SaveBankFile();
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(kTwoEntryBank));
   EXPECT_EQ(std::filesystem::status(path).permissions(), readOnly);
-  EXPECT_FALSE(FileExists("bank05.dat.tmp"));
+  EXPECT_TRUE(Temporaries().empty());
   EXPECT_TRUE(sound.Words().empty());
 
   // Once it may be written again, the next save goes through.

@@ -17,17 +17,23 @@ class BankWriterTest : public BankTest {
     BankTest::SetUp();
     line = &ConnectReceiver();
     ArgumentText = "05A";
+    // The receiver answers every level request at once.
+    line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
+      if (block == "LM\r") self.Feed("LM 000\r\n");
+    };
   }
   void TearDown() override {
     CloseJournal();
     BankTest::TearDown();
   }
 
-  // The commands written to the receiver, each without its CR.
+  // The memory writes sent to the receiver, each without its CR.
   std::vector<std::string> Commands() const {
     std::vector<std::string> commands;
     std::istringstream in(line->written);
-    for (std::string command; std::getline(in, command, '\r');) commands.push_back(command);
+    for (std::string command; std::getline(in, command, '\r');) {
+      if (command.starts_with("MX")) commands.push_back(command);
+    }
     return commands;
   }
 
@@ -79,7 +85,32 @@ TEST_F(BankWriterTest, EachEntryBecomesOneMemoryChannel) {
                                "MXA03 RF0007030000 ST012500 MD1 TMexactly12chr",
                                "MXA04 RF0000500000 ST012500 MD1 TM" + Blanks(12),
                                "MXA05 RF0000999000 ST012500 MD1 TM" + Blanks(12)}));
+  EXPECT_TRUE(line->written.ends_with("TM" + Blanks(12) + "\rLM\r"));  // is the receiver still there?
   EXPECT_EQ(sound.Words(), (Words{"wait", "ok"}));
+}
+
+TEST_F(BankWriterTest, BytesThatAreNoFrequencyOrNoTextNeverReachTheReceiver) {
+  WriteBank("bank05.dat", BankLines("bank05", "FM",
+                                    {{"145.5", std::string("la\0bel\xff\x1b[2J", 12)},
+                                     {"\x01\x02garbage"},
+                                     {"12345678901.5"},
+                                     {"1.2.3"},
+                                     {"146"}}));
+  line->onWrite = nullptr;  // and the receiver no longer answers
+  WriteBankToReceiver();
+  EXPECT_EQ(Commands(), (Words{"MXA00 RF0145500000 ST012500 MD1 TMla bel  [2J ",
+                               "MXA04 RF0146000000 ST012500 MD1 TM" + Blanks(12)}));
+  EXPECT_EQ(sound.Words(), (Words{"wait", "inv", "failed"}));
+}
+
+TEST_F(BankWriterTest, AWriteCutByTheLinkGoingAwayFails) {
+  WriteBank("bank05.dat", BankLines("bank05", "FM", NumberedEntries(5)));
+  line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
+    if (block.starts_with("MXA01")) self.vanished = true;
+  };
+  WriteBankToReceiver();
+  EXPECT_EQ(Commands().size(), 2u);
+  EXPECT_EQ(sound.Words(), (Words{"wait", "failed"}));
 }
 
 TEST_F(BankWriterTest, TenEntriesTakeChannels00To09WithFewerPausesEachTimeAndOneBeep) {

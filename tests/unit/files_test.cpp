@@ -1,4 +1,8 @@
+#include <sys/resource.h>
+#include <sys/stat.h>
+
 #include <filesystem>
+#include <fstream>
 #include <string>
 #include <vector>
 
@@ -43,16 +47,34 @@ TEST_F(LineFileTest, LinesSpanBlocksAndLongLinesAreCut) {
   ASSERT_EQ(lines.size(), 2u);
   EXPECT_EQ(lines[0], std::string(254, 'q'));
   EXPECT_EQ(lines[1], "next");
-  const std::string exact(128, 'z');
-  EXPECT_EQ(ReadAll(exact + "\n" + exact), (Lines{exact, exact}));
+  // 32 lines of 127 characters and their LF fill one read block of 4096 bytes exactly.
+  const std::string exact(127, 'z');
+  Lines block;
+  std::string bytes;
+  for (int i = 0; i < 33; ++i) {
+    block.push_back(exact);
+    bytes += exact + "\n";
+  }
+  EXPECT_EQ(ReadAll(bytes), block);
 }
 
 TEST_F(LineFileTest, CrEndingOneBlockWithLfStartingTheNextIsOneLineEnd) {
-  const std::string first(127, 'a');
-  EXPECT_EQ(ReadAll(first + "\r\nb"), (Lines{first, "b"}));
+  // 40 lines of 100 characters, then 55: the CR is the block's last byte.
+  Lines lines(40, std::string(100, 'a'));
+  std::string bytes;
+  for (const auto& line : lines) bytes += line + "\n";
+  const std::string first(55, 'b');
+  bytes += first;
+  lines.push_back(first);
+  auto with = [&lines](const Lines& more) {
+    Lines all = lines;
+    all.insert(all.end(), more.begin(), more.end());
+    return all;
+  };
+  EXPECT_EQ(ReadAll(bytes + "\r\nb"), with({"b"}));
   // A CR ending the block followed by another character keeps that character.
-  EXPECT_EQ(ReadAll(first + "\rb"), (Lines{first, "b"}));
-  EXPECT_EQ(ReadAll(first + "\r"), (Lines{first}));
+  EXPECT_EQ(ReadAll(bytes + "\rb"), with({"b"}));
+  EXPECT_EQ(ReadAll(bytes + "\r"), with({}));
 }
 
 TEST_F(LineFileTest, WriteAddsCrLfAndModeWEmptiesTheFile) {
@@ -96,6 +118,64 @@ TEST_F(LineFileTest, OnlyAPlainFileWithoutWritePermissionIsReadOnly) {
   EXPECT_FALSE(IsReadOnlyFile("bank06.dat"));  // a link is replaced, never written through
   EXPECT_FALSE(IsReadOnlyFile("missing.dat"));
   EXPECT_FALSE(IsReadOnlyFile("."));
+}
+
+}  // namespace
+}  // namespace kestrel
+
+namespace kestrel {
+namespace {
+
+long PeakKib() {
+  rusage usage{};
+  ::getrusage(RUSAGE_SELF, &usage);
+  return usage.ru_maxrss;
+}
+
+class FileRulesTest : public fakes::KestrelTest {};
+
+TEST_F(FileRulesTest, AHugeLineKeepsOnlyWhatATextHoldsAndCostsNoMemory) {
+  {
+    std::ofstream out(folder / "huge.dat", std::ios::binary);
+    const std::string chunk(1 << 20, 'q');
+    for (int i = 0; i < 48; ++i) out << chunk;
+    out << "\r\nnext\r\n";
+  }
+  const long before = PeakKib();
+  FileVariable file;
+  ASSERT_EQ(OpenFile(file, "huge.dat", "R"), 0);
+  Text line;
+  ASSERT_EQ(ReadLine(file, line), 0);
+  EXPECT_EQ(line.str(), std::string(254, 'q'));
+  ASSERT_EQ(ReadLine(file, line), 0);
+  EXPECT_EQ(line, "next");
+  CloseFile(file);
+  EXPECT_LT(PeakKib() - before, 16 * 1024);  // the 48 MB line was never held
+}
+
+TEST_F(FileRulesTest, NothingButAPlainFileIsReadAndNoWriteGoesThroughALink) {
+  ASSERT_EQ(::mkfifo((folder / "fifo.dat").c_str(), 0644), 0);
+  std::filesystem::create_directory(folder / "elsewhere");
+  WriteFile("elsewhere/target", "untouched");
+  std::filesystem::create_symlink(folder / "elsewhere/target", folder / "debug1.dat");
+  std::filesystem::create_symlink("fifo.dat", folder / "linked-fifo.dat");
+
+  FileVariable file;
+  EXPECT_EQ(OpenFile(file, "fifo.dat", "R"), 1);  // at once: nobody writes to it
+  EXPECT_EQ(OpenFile(file, "linked-fifo.dat", "R"), 1);
+  EXPECT_EQ(OpenFile(file, ".", "R"), 1);
+  EXPECT_EQ(OpenFile(file, "debug1.dat", "R"), 0);  // a link to a plain file may be read
+  CloseFile(file);
+
+  ASSERT_EQ(OpenFile(file, "debug1.dat", "W"), 0);
+  WriteLine(file, "trace");
+  CloseFile(file);
+  EXPECT_EQ(ReadFile("elsewhere/target"), "untouched");
+  EXPECT_FALSE(std::filesystem::is_symlink(folder / "debug1.dat"));
+  EXPECT_EQ(ReadFile("debug1.dat"), "trace\r\n");
+  ASSERT_EQ(OpenFile(file, "fifo.dat", "W"), 0);  // replaced by a plain file, never blocks
+  CloseFile(file);
+  EXPECT_TRUE(std::filesystem::is_regular_file(folder / "fifo.dat"));
 }
 
 }  // namespace

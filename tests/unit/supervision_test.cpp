@@ -194,5 +194,16 @@ TEST_F(SupervisionTest, TheListScanOfAnEmptyListTunesNothing) {
   EXPECT_EQ(ListIndex, 4);
 }
 
+TEST_F(SupervisionTest, TheListScanPassesOverEntriesThatAreNoFrequency) {
+  const char* lines[] = {"bank07", "FM", "12.5", " ", "145.5", "a", "\x1b[2J", "b",
+                         "1.2.3",  "c",  "146",  "d", "9999"};
+  for (int i = 0; i < 13; ++i) ListLines[i] = lines[i];
+  ListState = 3;
+  ListIndex = 6;
+  LevelPoll(kQuiet);
+  LevelPoll(kQuiet);
+  EXPECT_EQ(line->written, "LM\rVA0146000000\rLM\rVA0145.50000\r");
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -200,6 +200,8 @@ class TermiosDevice final : public SerialDevice {
     fd_ = -1;
   }
 
+  bool Gone() const override { return vanished_; }
+
  private:
   static constexpr std::size_t kAheadMax = 4096;
 
@@ -240,9 +242,11 @@ class TermiosDevice final : public SerialDevice {
     ::flock(fd_, LOCK_UN);
     ::close(fd_);
     fd_ = -1;
+    vanished_ = true;
   }
 
   int fd_;
+  bool vanished_ = false;
   ReadTimeouts timeouts_;
   std::string ahead_;  // bytes Peek has taken from the descriptor and Read has not yet
 };

@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "runtime/platform/linux_folders.h"
+#include "runtime/platform/sound_limits.h"
 #include "runtime/platform/sound_path.h"
 
 namespace kestrel::platform {
@@ -153,8 +154,15 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
   if (device_ != 0) SDL_ClearQueuedAudio(device_);
   if (path.empty()) return {};
   const std::string file = ResolveSoundPath(path, voice_folders_);
+  if (file.empty()) return {};
+  // A file beyond the limits is never decoded: it could take gigabytes and minutes.
+  const std::string refusal = SoundFileRefusal(file);
+  if (!refusal.empty()) {
+    if (refused_.insert(file).second) refusal_ = file + ": " + refusal;
+    return {};
+  }
   Samples samples;
-  if (file.empty() || !LoadConverted(file, samples)) return {};
+  if (!LoadConverted(file, samples)) return {};
   StartOnce();
   if (device_ == 0 && audio_initialised_) OpenDevice();
   quiet_from_ = std::chrono::steady_clock::now() +
@@ -180,6 +188,12 @@ void SdlSoundPlayer::Rest() {
   if (std::chrono::steady_clock::now() < quiet_from_ + kQuietBeforeRelease) return;
   SDL_CloseAudioDevice(device_);
   device_ = 0;
+}
+
+std::string SdlSoundPlayer::TakeRefusal() {
+  std::string taken;
+  taken.swap(refusal_);
+  return taken;
 }
 
 // The device takes the queue one buffer at a time; the queue is empty once it has taken the

@@ -5,6 +5,7 @@
 
 #include <chrono>
 #include <cstdint>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -27,6 +28,7 @@ class SdlSoundPlayer final : public SoundPlayer {
   std::string Play(const std::string& path, bool background) override;
   bool PlayTone(int hertz, int milliseconds) override;
   void Rest() override;
+  std::string TakeRefusal() override;
 
   // The audio driver in use ("pulseaudio", "alsa", "dummy", ...), "" without a device.
   std::string DriverName();
@@ -50,6 +52,8 @@ class SdlSoundPlayer final : public SoundPlayer {
   bool audio_initialised_ = false;
   bool start_tried_ = false;
   std::chrono::steady_clock::time_point quiet_from_;  // when the last sound played ends
+  std::set<std::string> refused_;  // files refused so far, each told once
+  std::string refusal_;            // the refusal not yet taken
 };
 
 }  // namespace kestrel::platform

@@ -68,6 +68,8 @@ class TcpDevice final : public SerialDevice {
 
   int WaitHandle() const override { return fd_; }
 
+  bool Gone() const override { return vanished_; }
+
   int Read(char* buffer, int max) override {
     if (fd_ < 0 || max <= 0) return 0;
     const int waitMs = timeouts_.intervalMs < 0
@@ -145,9 +147,11 @@ class TcpDevice final : public SerialDevice {
   void Vanish() {
     ::close(fd_);
     fd_ = -1;
+    vanished_ = true;
   }
 
   int fd_;
+  bool vanished_ = false;  // the connection dropped (not closed by the panel)
   SerialSettings settings_;
   ReadTimeouts timeouts_;
 };

@@ -42,6 +42,10 @@ class SerialDevice {
   virtual int Write(const char* buffer, int n) = 0;
   // Lets pending output drain for a short while, then closes. Safe to call twice.
   virtual void Close() = 0;
+  // True once the device has gone away under the program (adapter unplugged, receiver
+  // switched off with it, connection dropped): it will never read or write again, and the
+  // port layer may try to open its name anew.
+  virtual bool Gone() const = 0;
 };
 
 class SerialPorts {

@@ -24,6 +24,9 @@ class SoundPlayer {
   // The program is about to sleep until its next event: a player may let go of what a long
   // silence leaves idle (the next Play takes it again).
   virtual void Rest() {}
+  // Why the last play found its file but refused it (too large, too long, an impossible
+  // rate), with the file's name; given once per file, "" otherwise.
+  virtual std::string TakeRefusal() { return {}; }
 };
 
 SoundPlayer& GetSoundPlayer();

@@ -1,0 +1,60 @@
+// The receiver link watched on every tick: a lost link ends what ran unattended, and only
+// keys are served until the link is back; then the receiver is given the panel's state.
+#include "app/app.h"
+#include "app/app_state.h"
+#include "app/polling_steps.h"
+#include "banks/banks_state.h"
+#include "banks/search.h"
+#include "commands/commands_state.h"
+#include "controls/controls.h"
+#include "controls/controls_state.h"
+#include "link/link_recovery.h"
+#include "link/link_state.h"
+#include "operator/hit_log.h"
+
+namespace kestrel {
+namespace {
+
+// A search keeps its finds (saved, counted aloud); the scans simply end. The operator
+// starts them again once the receiver is back.
+void EndUnattendedOperations() {
+  CloseHeldHit();
+  if (SearchActive > 0) EndSearch();
+  MemoryScanState = 0;
+  StopHoldoff = 0;
+  if (ListState > 1) ListState = 0;
+  PollState = polling::kServeKeys;
+}
+
+// The state start-up gives the receiver: frequency, mode, step, attenuator. A frequency
+// being typed is left to its Enter.
+void ResendPanelState() {
+  if (FrequencyEntryFresh == 1 && IsFrequencyText(FrequencyText)) {
+    SpokenText = FrequencyText;
+    TuneVfoA();
+  }
+  SendModeCommand();
+  SetStep();
+  SendAttenuatorCommand();
+}
+
+}  // namespace
+
+bool WatchReceiverLink() {
+  if (LinkLost == kLinkWorking) {
+    if (!NoticeLostLink()) return true;
+    EndUnattendedOperations();
+    ShowLostLink();
+  }
+  if (TakeBackLink()) {
+    ResendPanelState();
+    PollState = polling::kServeKeys;
+    return true;
+  }
+  // The answer to the reopened port's level request is left for the recovery to read.
+  if (LinkLost == kLinkReopened) return false;
+  PollState = polling::kServeKeys;  // nothing is asked of a lost receiver
+  return true;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,35 @@
+// Finding the entries of the loaded bank that may be tuned: a frequency line that is no
+// frequency (a hand-edited or damaged bank) is passed over, never sent.
+#include "banks/banks.h"
+#include "banks/banks_state.h"
+#include "controls/controls.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kFirstEntryLine = 4;
+
+// The frequency line of the last entry before the first end marker; 0 for an empty list.
+int LastEntryLine() {
+  int last = 0;
+  for (int i = kFirstEntryLine; i + 1 < kListSize && ListLines[i] != EndMarker; i += 2) last = i;
+  return last;
+}
+
+}  // namespace
+
+int FrequencyEntryFrom(int line, int direction) {
+  const int last = LastEntryLine();
+  if (last == 0) return 0;
+  const int step = direction < 0 ? -2 : 2;
+  if (line < kFirstEntryLine || line > last || line % 2 != 0) line = kFirstEntryLine;
+  for (int tried = kFirstEntryLine; tried <= last; tried += 2) {
+    if (IsFrequencyText(ListLines[line])) return line;
+    line += step;
+    if (line > last) line = kFirstEntryLine;
+    if (line < kFirstEntryLine) line = last;
+  }
+  return 0;
+}
+
+}  // namespace kestrel

@@ -1,0 +1,111 @@
+#include "link/link_recovery.h"
+
+#include <chrono>
+#include <thread>
+
+#include "display/display.h"
+#include "display/screen_map.h"
+#include "link/link.h"
+#include "link/link_state.h"
+#include "link/port.h"
+#include "link/receiver_commands.h"
+#include "runtime/text.h"
+#include "speech/speech.h"
+
+namespace kestrel {
+namespace {
+
+constexpr int kReopenTicks = 10;  // one attempt a second at the poller's 100 ms tick
+constexpr int kAnswerTicks = 10;  // a reopened port has a second to answer
+constexpr auto kAnswerWait = std::chrono::milliseconds(500);
+constexpr auto kAnswerLook = std::chrono::milliseconds(10);
+constexpr const char* kLostText = "   *** RECEIVER LOST ***  ";
+
+void PrintStatusLine(const std::string& text) {
+  MoveTo(screen::kStatusLine.x, screen::kStatusLine.y);
+  SetFont(screen::kFace, screen::kNormalPoints, screen::kBold);
+  SetColour(screen::kRed);
+  Print(text);
+  SetColour(screen::kBlack);
+}
+
+bool IsLevelReply() {
+  const std::string keyword = Left(ReplyText.str(), 2);
+  return keyword == kReplyLevel || keyword == kReplyLevelReport;
+}
+
+void GiveUpPort() {
+  ClosePort(PortNumber);
+  LinkLost = kLinkLost;
+  ReopenCountdown = kReopenTicks;
+}
+
+void TryReopening() {
+  if (--ReopenCountdown > 0) return;
+  ReopenCountdown = kReopenTicks;
+  if (OpenReceiverLink() == 0) return;
+  CommandText = kCommandLevel;
+  SendCommand();
+  LinkLost = kLinkReopened;
+  ReopenCountdown = kAnswerTicks;
+}
+
+bool AwaitLevelAnswer() {
+  if (PortGone(PortNumber) != 0) {
+    GiveUpPort();
+    return false;
+  }
+  // A receiver that never answered before is greeted by the reply reader itself.
+  const bool greeted = DisplayLine == "Connecting";
+  ReadReply();
+  if (IsLevelReply()) {
+    LinkLost = kLinkWorking;
+    if (!greeted) SayWord("connected");
+    PrintStatusLine(Spaces(Length(kLostText)));
+    return true;
+  }
+  if (--ReopenCountdown <= 0) GiveUpPort();
+  return false;
+}
+
+}  // namespace
+
+int OpenReceiverLink() {
+  ClosePort(PortNumber);
+  const int opened = OpenPort(PortNumber, BaudRate);
+  SetReadTimeouts(PortNumber, -1);
+  SetLineShape(PortNumber, 8, 0, 2);
+  return opened;
+}
+
+bool NoticeLostLink() {
+  if (LinkLost != kLinkWorking || PortGone(PortNumber) == 0) return false;
+  GiveUpPort();
+  LogLine = "receiver lost";
+  WriteTraceLine();
+  SayWord("lost");
+  return true;
+}
+
+void ShowLostLink() { PrintStatusLine(kLostText); }
+
+bool TakeBackLink() {
+  if (LinkLost == kLinkLost) TryReopening();
+  else if (LinkLost == kLinkReopened) return AwaitLevelAnswer();
+  return false;
+}
+
+bool ReceiverAnswersLevel() {
+  CommandText = kCommandLevel;
+  SendCommand();
+  const auto deadline = std::chrono::steady_clock::now() + kAnswerWait;
+  for (;;) {
+    if (PortGone(PortNumber) != 0) return false;
+    ReadReply();
+    if (IsLevelReply()) return true;
+    if (std::chrono::steady_clock::now() >= deadline) return false;
+    std::this_thread::sleep_for(kAnswerLook);
+  }
+}
+
+}  // namespace kestrel
