@@ -117,7 +117,6 @@ class OverSer2net(unittest.TestCase):
         written = panel.written().replace("\x1e", "\x1e\r")
         self.assertEqual([c for c in written.split("\r") if c], panel.sent())
 
-    @unittest.skip("needs the lost-link reopen")
     def test_ser2net_gone_mid_search_is_a_lost_port_and_found_again(self):
         panel = self.start(scenario=ONE_SIGNAL)
         self.search_until_found(panel)

@@ -27,12 +27,12 @@ class BankWriterTest : public BankTest {
     BankTest::TearDown();
   }
 
-  // The memory writes sent to the receiver, each without its CR.
+  // The memory commands (the erase and the writes) sent to the receiver, each without its CR.
   std::vector<std::string> Commands() const {
     std::vector<std::string> commands;
     std::istringstream in(line->written);
     for (std::string command; std::getline(in, command, '\r');) {
-      if (command.starts_with("MX")) commands.push_back(command);
+      if (command.starts_with("MX") || command.starts_with("MQ")) commands.push_back(command);
     }
     return commands;
   }
@@ -98,7 +98,7 @@ TEST_F(BankWriterTest, BytesThatAreNoFrequencyOrNoTextNeverReachTheReceiver) {
                                      {"146"}}));
   line->onWrite = nullptr;  // and the receiver no longer answers
   WriteBankToReceiver();
-  EXPECT_EQ(Commands(), (Words{"MXA00 RF0145500000 ST012500 MD1 TMla bel  [2J ",
+  EXPECT_EQ(Commands(), (Words{"MQA%%", "MXA00 RF0145500000 ST012500 MD1 TMla bel  [2J ",
                                "MXA04 RF0146000000 ST012500 MD1 TM" + Blanks(12)}));
   EXPECT_EQ(sound.Words(), (Words{"wait", "inv", "failed"}));
 }
@@ -109,7 +109,7 @@ TEST_F(BankWriterTest, AWriteCutByTheLinkGoingAwayFails) {
     if (block.starts_with("MXA01")) self.vanished = true;
   };
   WriteBankToReceiver();
-  EXPECT_EQ(Commands().size(), 2u);
+  EXPECT_EQ(Commands().size(), 3u);  // the erase, then channels 00 and 01
   EXPECT_EQ(sound.Words(), (Words{"wait", "failed"}));
 }
 
