@@ -192,7 +192,10 @@ class Keyboard(e2e.XvfbTestCase):
         self.finish(panel)
 
     def test_a_memory_scan_passes_a_channel_and_gives_it_back_at_the_end(self):
-        with self.session(scenario="145.2000 120 0 -\n", memory_in=MEMORY_A) as panel:
+        # Each channel holds the scan a second, so the panel sees it running before it stops
+        # on the signal of the second channel, however the polls fall.
+        with self.session(scenario="145.2000 120 0 -\n", memory_in=MEMORY_A,
+                          sim_options=["--scan-channel", "1000"]) as panel:
             panel.wait_ready()
             mark = len(panel.sent())
             panel.keys("g", "a", "Return")
