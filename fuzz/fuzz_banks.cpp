@@ -7,6 +7,7 @@
 // Input: one byte of settings (bits 0-2 pick the mode, bits 3-4 the operation to begin the
 // round with), the typed argument up to the first LF, the tuned frequency up to the next LF,
 // then the bank file; after a NUL byte, a second bank file, the source of a transfer.
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 #include <map>
@@ -124,11 +125,24 @@ void CheckLoadAndSave(const std::string& bytes) {
   for (int i = 0; i < kListSize; ++i) FUZZ_CHECK(ListLines[i].str() == loaded[i]);
 }
 
-// Every command written is one memory write, at most one per channel.
+// The bank's erase first, then one memory write per channel at most, in printable text,
+// then at most the level request that asks whether the receiver is still there.
 void CheckMemoryWrites(fakes::FakeLine& line) {
-  const std::vector<std::string> commands = fuzz::SplitLines(line.TakeWritten(), std::string::npos);
+  std::vector<std::string> commands = fuzz::SplitLines(line.TakeWritten(), std::string::npos);
+  if (commands.empty()) return;
+  // The bank letter is the argument's third character (none in a short argument).
+  const std::string& erase = commands.front();
+  FUZZ_CHECK(erase.size() <= 5 && erase.rfind("MQ", 0) == 0 && erase.ends_with("%%"));
+  commands.erase(commands.begin());
+  if (!commands.empty() && commands.back() == "LM") commands.pop_back();
   FUZZ_CHECK(commands.size() <= kMostChannels);
-  for (const std::string& command : commands) FUZZ_CHECK(command.rfind("MX", 0) == 0);
+  for (const std::string& command : commands) {
+    FUZZ_CHECK(command.rfind("MX", 0) == 0);
+    // After "MX" and the bank letter, which come from the typed argument, all is printable.
+    FUZZ_CHECK(command.size() > 3 && std::all_of(command.begin() + 3, command.end(), [](char c) {
+                 return c >= ' ' && c <= '~';
+               }));
+  }
 }
 
 }  // namespace
@@ -142,6 +156,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::InstallSerialPorts(&ports);
   platform::InstallSoundPlayer(&sound);
   fakes::FakeLine& line = ports.Add("COM1");
+  // The receiver answers the level request that ends a memory write at once.
+  line.onWrite = [](fakes::FakeLine& self, const std::string& block) {
+    if (block == "LM\r") self.Feed("LM 000\r\n");
+  };
   PortNumber = 1;
   FUZZ_CHECK(OpenPort(1, 9600) == 1);
   WaveFolder = SoundFolder = "wave\\";

@@ -33,6 +33,7 @@
 #include "fakes/fake_sound.h"
 #include "fakes/fake_window.h"
 #include "fuzz_support.h"
+#include "operator/hit_log.h"
 #include "link/link_state.h"
 #include "runtime/files.h"
 #include "runtime/platform/clock.h"
@@ -163,13 +164,13 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       PutKeyIntoQueue(record);
     }
     CheckState();
-    fuzz::CheckFolder(folder, given, {kTraceName});
+    fuzz::CheckFolder(folder, given, {kTraceName, hit_log::kFileName});
     line.TakeWritten();
     sound.Clear();
     window.drawn.clear();
   }
   ShutDown();
-  fuzz::CheckFolder(folder, given, {kTraceName});
+  fuzz::CheckFolder(folder, given, {kTraceName, hit_log::kFileName});
   ResetProgramState();
   platform::InstallSerialPorts(nullptr);
   platform::InstallSoundPlayer(nullptr);
