@@ -4,6 +4,7 @@
 #include "app/app_state.h"
 #include "banks/banks.h"
 #include "banks/banks_state.h"
+#include "banks/search.h"
 #include "commands/commands_state.h"
 #include "controls/controls.h"
 #include "controls/controls_state.h"
@@ -23,14 +24,8 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
 constexpr const char* kConfigFileName = "KESTREL.CFG";
 constexpr const char* kTraceFileName = "debug1.dat";
-constexpr const char* kSearchListFileName = "bank00.dat";
-constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
-constexpr int kWindowStyle = 0x20000;  // a minimise button
-constexpr int kTimerPeriodMs = 100;
-constexpr int kTimerNumber = 1;
 // The start-up announcement: the program's name and version.
 // voice-words
 constexpr const char* kAnnouncement[] = {"kestrel", "4", "point", "0"};
@@ -100,13 +95,6 @@ void OpenReceiverPort() {
   if (OpenReceiverLink() == 0) TracePortProblem();
 }
 
-// A search still running when the program ends keeps its finds.
-void SaveRunningSearch() {
-  if (SearchActive == 0) return;
-  BankFileName = kSearchListFileName;
-  SaveBankFile();
-}
-
 }  // namespace
 
 // Five lines read by character position; lines past the end of the file read as "".
@@ -143,7 +131,7 @@ void InitialiseReceiver() {
 }
 
 void ShutDown() {
-  StopTimer(MainWindow, kTimerNumber);
+  StopTimer(MainWindow, screen::kTimerNumber);
   CloseHeldHit();
   FinishAnnouncement();
   SaveRunningSearch();
@@ -158,8 +146,9 @@ void ShutDown() {
 int RunProgram() {
   // Without its window the panel could take no key: it ends before it touches the receiver
   // (the window system has said why) and says so in its exit code.
-  if (OpenWindow(MainWindow, kWindowX, kWindowY, kWindowWidth, kWindowHeight, kWindowStyle,
-                 nullptr, kCaption, HandleWindowEvent) == 0) {
+  using namespace screen;
+  if (OpenWindow(MainWindow, kWindowPlace.x, kWindowPlace.y, kWindowWidth, kWindowHeight,
+                 kWindowStyle, nullptr, kCaption, HandleWindowEvent) == 0) {
     return 1;
   }
   RemoveStaleBankTemporaries();

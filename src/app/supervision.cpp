@@ -1,6 +1,7 @@
 // What each level reply means for the three operations that run unattended: the receiver's
 // own memory scan, the list scan that retunes the receiver through a loaded bank, and the
 // receiver's search. Each start and stop is reported on the status line and by voice.
+#include "banks/bank_names.h"
 #include "app/app_state.h"
 #include "app/polling_steps.h"
 #include "banks/banks.h"
@@ -21,7 +22,6 @@ namespace {
 
 using namespace screen;
 
-constexpr int kFirstEntry = 4;   // frequency line of a bank's first entry
 constexpr int kResumePolls = 5;  // level polls a halted search waits in continue mode
 
 void SelectPanelFont() { SetFont(kFace, kNormalPoints, kBold); }
@@ -34,22 +34,22 @@ void PrintStatusLine(const char* text) {
 }
 
 // A frequency line of ListLines that has its label line beside it.
-bool IsListEntry(int line) { return line >= kFirstEntry && line + 1 < kListSize; }
+bool IsListEntry(int line) { return line >= kFirstEntryLine && line + 1 < kListSize; }
 
 // The frequency line of the list's last entry: the one before the end marker.
 int LastListEntry() {
-  for (int line = kFirstEntry; IsListEntry(line); line += 2) {
-    if (ListLines[line] == EndMarker) return line > kFirstEntry ? line - 2 : kFirstEntry;
+  for (int line = kFirstEntryLine; IsListEntry(line); line += 2) {
+    if (ListLines[line] == EndMarker) return line > kFirstEntryLine ? line - 2 : kFirstEntryLine;
   }
-  return kFirstEntry;
+  return kFirstEntryLine;
 }
 
 // The entry the list scan tuned last. ListIndex names the next one, except before the
 // first step, when it still names the entry that starting the scan tuned.
 int LastTunedListEntry() {
-  if (!IsListEntry(ListIndex)) return kFirstEntry;
+  if (!IsListEntry(ListIndex)) return kFirstEntryLine;
   if (ListState == kListScanStarted) return ListIndex;
-  if (ListIndex > kFirstEntry) return ListIndex - 2;
+  if (ListIndex > kFirstEntryLine) return ListIndex - 2;
   return LastListEntry();
 }
 
@@ -57,7 +57,7 @@ int LastTunedListEntry() {
 // The end marker itself (an empty list), and a line past it, are never tuned.
 // An entry whose frequency line is no frequency is passed over.
 void TuneNextListEntry() {
-  if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntry;
+  if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntryLine;
   if (ListLines[ListIndex] == EndMarker) return;
   const int line = FrequencyEntryFrom(ListIndex, 2);
   if (line == 0) return;
@@ -66,7 +66,7 @@ void TuneNextListEntry() {
   SpokenText = FrequencyText;
   TuneVfoA();
   ListIndex += 2;
-  if (!IsListEntry(ListIndex) || ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntry;
+  if (!IsListEntry(ListIndex) || ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntryLine;
 }
 
 // Memory scan running. After a stop the report waits until the scan has been seen running

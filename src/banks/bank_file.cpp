@@ -9,7 +9,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;                      // lines 0..3 are the bank's header
 
 // The end marker stands where a frequency line would: on an even line from 4 on. A "9999"
 // anywhere else (a label, a header line) is ordinary text of the bank; taken as the end, it

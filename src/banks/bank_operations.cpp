@@ -13,7 +13,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 // A bank holds at most 91 entries: its end marker stands on line 186 at the latest.
 constexpr int kLastMarkerLine = 186;
 // A transfer copies lines 0..186 of its source.

@@ -16,7 +16,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 constexpr int kLastChannel = 90;        // channels 00..90: 91 entries at most
 constexpr int kWaitPauses = 10;         // after "wait", before the first entry
 constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry

@@ -4,6 +4,7 @@
 #include <cstdint>
 
 #include "app/app_state.h"
+#include "banks/bank_names.h"
 #include "banks/banks.h"
 #include "banks/banks_state.h"
 #include "commands/commands_state.h"
@@ -15,7 +16,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 constexpr int kMostFinds = 91;  // a bank's 91 entries
 constexpr const char* kBlankLabel = " ";
 constexpr const char* kFoundText = "Found";
@@ -90,6 +90,12 @@ void EndSearch() {
     ListState = 0;
   }
   SearchActive = 0;
+}
+
+void SaveRunningSearch() {
+  if (SearchActive == 0) return;
+  BankFileName = kSearchListName;
+  SaveBankFile();
 }
 
 }  // namespace kestrel

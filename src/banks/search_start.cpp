@@ -17,7 +17,6 @@ namespace {
 
 constexpr const char* kSearchListTitle = "Srchbank";
 constexpr const char* kReservedLine = " ";
-constexpr int kFirstEntryLine = 4;
 
 void Pause() { PlayFixedWord("shdel"); }
 

@@ -6,7 +6,8 @@
 #include "banks/search.h"
 #include "commands/commands_internal.h"
 #include "commands/commands_state.h"
-#include "commands/key_codes.h"
+#include "state/key_codes.h"
+#include "state/modes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "controls/controls_state.h"
@@ -124,7 +125,7 @@ constexpr CommandKey kKeysAfterScanEnd[] = {
       SayWord("radbank");
       PendingCommand = kPendingRadbank;  // the last bank letter stays: "G", Enter repeats it
     }),
-    {keys::kF1, keys::kF7, SelectModeOfKey, false},
+    {modes::kFirstModeKey, modes::kLastModeKey, SelectModeOfKey, false},
     Key('C', ToggleStopMode, true),
     Key(keys::kLeft, +[] { if (!FineTuningRefused()) TuneByHundredHertz(); }),
     Key(keys::kRight, +[] { if (!FineTuningRefused()) TuneByHundredHertz(); }),

@@ -84,8 +84,8 @@ void DeleteBankFile() {
 
 // The entry under the browse position exists: a list is browsed and holds entries.
 bool BrowsedEntryExists() {
-  return ListState == 1 && ListIndex >= 4 && ListIndex + 1 < kListSize &&
-         ListLines[4] != EndMarker && ListLines[ListIndex] != EndMarker;
+  return ListState == 1 && ListIndex >= kFirstEntryLine && ListIndex + 1 < kListSize &&
+         ListLines[kFirstEntryLine] != EndMarker && ListLines[ListIndex] != EndMarker;
 }
 
 void KillBrowsedEntry() {

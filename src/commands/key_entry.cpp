@@ -7,7 +7,7 @@
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/commands_state.h"
-#include "commands/key_codes.h"
+#include "state/key_codes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls_state.h"
 #include "display/display.h"

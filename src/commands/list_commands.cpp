@@ -1,12 +1,13 @@
 // The loaded list: selecting a bank file, browsing it entry by entry, starting the list
 // scan that the poller runs, and removing the browsed entry.
+#include "banks/bank_names.h"
 #include "app/app_state.h"
 #include "banks/banks.h"
 #include "banks/banks_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/commands_state.h"
-#include "commands/key_codes.h"
+#include "state/key_codes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "controls/controls_state.h"
@@ -21,14 +22,13 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntry = 4;       // line of the first entry's frequency
 constexpr int kModeLine = 1;
 constexpr int kStepLine = 2;
 constexpr int kEntryLabelBlanks = 39;
 
-bool ListIsEmpty() { return ListLines[kFirstEntry] == EndMarker; }
+bool ListIsEmpty() { return ListLines[kFirstEntryLine] == EndMarker; }
 // No entry at all, or none whose frequency line is a frequency.
-bool NothingToTune() { return FrequencyEntryFrom(kFirstEntry, 2) == 0; }
+bool NothingToTune() { return FrequencyEntryFrom(kFirstEntryLine, 2) == 0; }
 
 // Line of the end marker at or after `from`; kListSize when the table holds none.
 int EndMarkerLine(int from) {
@@ -61,7 +61,7 @@ bool IsStepLine(const Text& line) {
 // Tunes the first entry that has a frequency and takes the list's mode and step; false
 // (nothing sent) when no entry has a frequency.
 bool TuneFirstEntryWithModeAndStep() {
-  ListIndex = kFirstEntry;
+  ListIndex = kFirstEntryLine;
   if (!TuneListEntry()) return false;
   command_parts::Pause();
   ModeText = ListLines[kModeLine];
@@ -110,14 +110,14 @@ void BrowseList() {
   PrintEntryLabel(Spaces(kEntryLabelBlanks));
   const int direction = KeyCode == keys::kUp ? 2 : -2;
   // Only lines before the end marker are entries, wherever ListIndex was left.
-  const int end = EndMarkerLine(kFirstEntry);
+  const int end = EndMarkerLine(kFirstEntryLine);
   ListIndex += direction;
-  if (ListIndex < kFirstEntry) ListIndex = end - 2;  // down from the first: the last
-  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntry : end - 2;
-  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) ListIndex = kFirstEntry;
+  if (ListIndex < kFirstEntryLine) ListIndex = end - 2;  // down from the first: the last
+  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntryLine : end - 2;
+  if (ListIndex < kFirstEntryLine || ListIndex + 1 >= kListSize) ListIndex = kFirstEntryLine;
   TuneListEntry(direction);
   PrintEntryLabel(ListLines[ListIndex + 1]);
-  if (ListIndex == kFirstEntry) SayWord("beep");  // the first entry is marked by a beep
+  if (ListIndex == kFirstEntryLine) SayWord("beep");  // the first entry is marked by a beep
 }
 
 }  // namespace command_parts
@@ -149,7 +149,7 @@ void SelectBank() {
 }
 
 int KillListEntry() {
-  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) return 1;
+  if (ListIndex < kFirstEntryLine || ListIndex + 1 >= kListSize) return 1;
   if (ListLines[ListIndex] == EndMarker) return 1;  // no entry stands there
   // Every later entry moves up by one, the end marker with them, wherever it stands.
   for (int i = ListIndex; i + 3 < kListSize; i += 2) {
@@ -157,7 +157,7 @@ int KillListEntry() {
     ListLines[i + 1] = ListLines[i + 3];
     if (ListLines[i] == EndMarker) break;
   }
-  const int endLine = EndMarkerLine(kFirstEntry);
+  const int endLine = EndMarkerLine(kFirstEntryLine);
   if (endLine < kListSize) ListLast = endLine - 2;
   if (ListIsEmpty()) {
     // The only entry went: the empty bank is kept, there is nothing left to browse.

@@ -6,10 +6,11 @@
 
 #include "app/app.h"
 #include "app/app_state.h"
+#include "banks/bank_names.h"
 #include "banks/banks_state.h"
 #include "commands/commands_internal.h"
 #include "commands/commands_state.h"
-#include "commands/key_codes.h"
+#include "state/key_codes.h"
 #include "controls/controls_state.h"
 #include "link/link_state.h"
 #include "link/receiver_commands.h"
@@ -23,7 +24,6 @@
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntry = 4;  // frequency line of a bank's first entry
 constexpr int kLowestToneHz = 300;
 constexpr int kHighestToneHz = 1500;
 constexpr int kHighestLevel = 255;
@@ -42,8 +42,8 @@ void SayOnOff(const char* word, int on) {
 // Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
 int EntryPosition() {
   int line = ListIndex;
-  if (ListState > 2) line = ListIndex > kFirstEntry ? ListIndex - 2 : ListLast;
-  return line >= kFirstEntry ? (line - kFirstEntry) / 2 + 1 : 1;
+  if (ListState > 2) line = ListIndex > kFirstEntryLine ? ListIndex - 2 : ListLast;
+  return line >= kFirstEntryLine ? (line - kFirstEntryLine) / 2 + 1 : 1;
 }
 
 void SayWhatRuns() {

@@ -8,22 +8,19 @@
 #include "runtime/text.h"
 #include "speech/announcements.h"
 #include "speech/speech_state.h"
+#include "state/modes.h"
 
 namespace kestrel {
 namespace {
 
-struct ModeWord {
-  const char* text;  // ModeText as shown
+struct AttenuatorWord {
+  const char* text;  // the attenuator's text as shown
   const char* word;  // the file spoken for it
 };
 
-// The word of each mode text (and of the attenuator texts); at most one row matches.
+// SpeakMode also names the attenuator texts.
 // voice-words: column 2
-constexpr ModeWord kModeWords[] = {
-    {"WFM", "wfm.wav"}, {"FM", "fm.wav"},         {"AM", "am.wav"},
-    {"USB", "usb.wav"}, {"LSB", "lsb.wav"},       {"CW ", "cw.wav"},
-    {"AUT", "auto"},    {"ATT ON", "atton.wav"},  {"ATT OFF", "attoff.wav"},
-};
+constexpr AttenuatorWord kAttenuatorWords[] = {{"ATT ON", "atton.wav"}, {"ATT OFF", "attoff.wav"}};
 
 // A number text with a point loses its trailing zeros but keeps one digit after the point:
 // 145.500 is spoken 145.5, 145.000 and 145. are spoken 145.0.
@@ -68,7 +65,11 @@ void SpeakFrequency() {
 
 void SpeakMode() {
   SpokenText = ModeText;
-  for (const auto& row : kModeWords) {
+  // At most one row of the two tables matches.
+  for (const auto& mode : modes::kModes) {
+    if (SpokenText == mode.text) SayWord(mode.spokenWord);
+  }
+  for (const auto& row : kAttenuatorWords) {
     if (SpokenText == row.text) SayWord(row.word);
   }
 }

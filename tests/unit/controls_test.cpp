@@ -10,16 +10,17 @@
 #include "display/screen_map.h"
 #include "fakes/kestrel_test.h"
 #include "speech/speech_state.h"
+#include "state/key_codes.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kPageUp = 33;
-constexpr int kPageDown = 34;
-constexpr int kLeft = 37;
-constexpr int kUp = 38;
-constexpr int kRight = 39;
-constexpr int kDown = 40;
+using keys::kDown;
+using keys::kLeft;
+using keys::kPageDown;
+using keys::kPageUp;
+using keys::kRight;
+using keys::kUp;
 
 class ControlsTest : public fakes::KestrelTest {
  protected:

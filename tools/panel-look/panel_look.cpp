@@ -29,7 +29,6 @@ namespace {
 using namespace kestrel;
 using namespace kestrel::screen;
 
-constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
 constexpr int kStallTick = 5;
 
 struct Options {
@@ -190,7 +189,10 @@ int main(int argc, char** argv) {
   }
   kestrel::platform::SdlWindowSystem windows;
   kestrel::platform::InstallWindowSystem(&windows);
-  if (!OpenWindow(panel, 250, 100, 950, 500, 0x20000, nullptr, kCaption, HandleEvent)) return 1;
+  if (!OpenWindow(panel, kWindowPlace.x, kWindowPlace.y, kWindowWidth, kWindowHeight, kWindowStyle,
+                  nullptr, kCaption, HandleEvent)) {
+    return 1;
+  }
   if (!DrawScene(options.scene)) {
     std::fprintf(stderr, "panel-look: no scene %s\n", options.scene.c_str());
     CloseWindow(panel);
@@ -202,7 +204,7 @@ int main(int argc, char** argv) {
     if (!windows.SaveScreenshot(options.screenshot)) std::fprintf(stderr, "panel-look: no screenshot\n");
     Say("screenshot\t" + options.screenshot);
   }
-  StartTimer(panel, 100, 1);
+  StartTimer(panel, kTimerPeriodMs, kTimerNumber);
   while (running) ProcessEvents(0);
   StopTimer(panel, 1);
   CloseWindow(panel);
