@@ -19,11 +19,11 @@ namespace {
 // starts them again once the receiver is back.
 void EndUnattendedOperations() {
   CloseHeldHit();
-  if (SearchActive > 0) EndSearch();
-  MemoryScanState = 0;
+  if (SearchActive > kNoSearch) EndSearch();
+  MemoryScanState = kNoMemoryScan;
   StopHoldoff = 0;
-  if (ListState > 1) ListState = 0;
-  PollState = polling::kServeKeys;
+  if (ListState > kListBrowsing) ListState = kNoList;
+  PollState = kServeKeys;
 }
 
 // The state start-up gives the receiver: frequency, mode, step, attenuator. A frequency
@@ -48,12 +48,12 @@ bool WatchReceiverLink() {
   }
   if (TakeBackLink()) {
     ResendPanelState();
-    PollState = polling::kServeKeys;
+    PollState = kServeKeys;
     return true;
   }
   // The answer to the reopened port's level request is left for the recovery to read.
   if (LinkLost == kLinkReopened) return false;
-  PollState = polling::kServeKeys;  // nothing is asked of a lost receiver
+  PollState = kServeKeys;  // nothing is asked of a lost receiver
   return true;
 }
 

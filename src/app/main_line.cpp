@@ -61,7 +61,7 @@ void ReportMissingConfiguration() {
 }
 
 void ResetOperatingState() {
-  LinkState = -1;
+  LinkState = kLinkConnecting;
   LevelPollsRead = 0;
   DisplayLine = "Connecting";
   FrequencyText = "";
@@ -76,8 +76,12 @@ void ResetOperatingState() {
   PassCount = 1;
   AttenuatorOn = 1;
   NoiseLimiterOn = 0;
-  PollState = KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
-  ListState = ListIndex = MemoryScanState = SearchActive = StopMode = 0;
+  PollState = kServeKeys;
+  KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
+  ListState = kNoList;
+  MemoryScanState = kNoMemoryScan;
+  SearchActive = kNoSearch;
+  ListIndex = StopMode = 0;
   StopHoldoff = ResumeCountdown = QuitRequested = 0;
 }
 

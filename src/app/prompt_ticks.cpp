@@ -54,7 +54,7 @@ void TickNow() {
 }
 
 void OnPortReadable() {
-  if (!key_hurried || PollState != polling::kReadLevel) {
+  if (!key_hurried || PollState != kReadLevel) {
     StopHurrying();
     return;
   }
@@ -95,9 +95,9 @@ void HurryWaitingKey() {
     return;
   }
   switch (PollState) {
-    case polling::kServeKeys:
-    case polling::kAskLevel: TickNow(); break;
-    case polling::kReadLevel: AwaitLevelReply(); break;
+    case kServeKeys:
+    case kAskLevel: TickNow(); break;
+    case kReadLevel: AwaitLevelReply(); break;
     default: StopHurrying(); break;  // a halt or a stop is being read: the timer's pace
   }
 }

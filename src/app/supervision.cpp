@@ -72,7 +72,7 @@ void TuneNextListEntry() {
 // Memory scan running. After a stop the report waits until the scan has been seen running
 // on seven polls in a row, so a scan that only flickers on is not announced again.
 bool ReportMemoryScanRunning() {
-  if (MemoryScanState <= 0 || ReceiverScanning != 1) return false;
+  if (MemoryScanState <= kNoMemoryScan || ReceiverScanning != 1) return false;
   PollState = kServeKeys;
   if (StopHoldoff > 0 && --StopHoldoff > 0) return true;
   if (MemoryScanState == kMemoryScanStopped) MemoryScanState = kMemoryScanStarted;
@@ -85,7 +85,7 @@ bool ReportMemoryScanRunning() {
 
 // List scan, channel quiet: on to the next entry.
 bool StepListScan() {
-  if (ListState <= 1 || ReceiverScanning != 1) return false;
+  if (ListState <= kListBrowsing || ReceiverScanning != 1) return false;
   MoveTo(kListLabelScan.x, kListLabelScan.y);
   SelectPanelFont();
   SetColour(kGreen);
@@ -102,7 +102,7 @@ bool StepListScan() {
 
 // Memory scan halted on a signal: its frequency is shown two ticks later.
 bool ReportMemoryScanStopped() {
-  if (MemoryScanState <= 0 || ReceiverScanning != 0) return false;
+  if (MemoryScanState <= kNoMemoryScan || ReceiverScanning != 0) return false;
   PrintStatusLine(kStoppedText);
   MemoryScanState = kMemoryScanStopped;
   PollState = kWaitForScanStop;
@@ -111,7 +111,7 @@ bool ReportMemoryScanStopped() {
 
 // List scan, signal present: the scan stays on the channel while the signal lasts.
 bool HoldListScan() {
-  if (ListState <= 1 || ReceiverScanning != 0) return false;
+  if (ListState <= kListBrowsing || ReceiverScanning != 0) return false;
   MoveTo(kStatusLine.x, kStatusLine.y);
   SelectPanelFont();
   SetColour(kRed);

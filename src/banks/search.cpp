@@ -83,17 +83,17 @@ void ClearSearchLines() {
 
 void EndSearch() {
   ClearSearchLines();
-  if (SearchActive > 0) {
+  if (SearchActive > kNoSearch) {
     SaveBankFile();
     SayFoundCount();
-    MemoryScanState = 0;
-    ListState = 0;
+    MemoryScanState = kNoMemoryScan;
+    ListState = kNoList;
   }
-  SearchActive = 0;
+  SearchActive = kNoSearch;
 }
 
 void SaveRunningSearch() {
-  if (SearchActive == 0) return;
+  if (SearchActive == kNoSearch) return;
   BankFileName = kSearchListName;
   SaveBankFile();
 }

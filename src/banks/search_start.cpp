@@ -51,7 +51,7 @@ void ShowSearchLimits() {
 }  // namespace
 
 void StartSearch() {
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   FoundCount = 0;
   BankFileName = kSearchListName;
   ShowSearchMode();

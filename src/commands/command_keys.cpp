@@ -39,8 +39,8 @@ void StartArgumentEntry(const char* word, PendingValue pending) {
 
 // The receiver is sweeping or scanning its memory: it has no single frequency to say.
 bool ReceiverHasNoSingleFrequency() {
-  return MemoryScanState == 1 || MemoryScanState == 2 ||
-         (ListState > 1 && ReceiverScanning == 1);
+  return MemoryScanState == kMemoryScanStarted || MemoryScanState == kMemoryScanReported ||
+         (ListState > kListBrowsing && ReceiverScanning == 1);
 }
 
 void SayFrequency() {
@@ -50,15 +50,15 @@ void SayFrequency() {
   }
   SpokenText = FrequencyText;
   SpeakFrequency();
-  if (MemoryScanState == 0) SpeakMode();
+  if (MemoryScanState == kNoMemoryScan) SpeakMode();
 }
 
 void BrowseOrTuneByKilohertz() {
-  if (SearchActive > 0 || MemoryScanState > 0) {
+  if (SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan) {
     SayWord("inv");
     return;
   }
-  if (ListState == 1) {
+  if (ListState == kListBrowsing) {
     BrowseList();
     return;
   }
@@ -67,7 +67,7 @@ void BrowseOrTuneByKilohertz() {
 
 // Fine tuning would fight the search, the memory scan or the loaded list.
 bool FineTuningRefused() {
-  if (SearchActive > 0 || MemoryScanState > 0 || ListState > 0) {
+  if (SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan || ListState > kNoList) {
     SayWord("inv");
     return true;
   }
@@ -87,7 +87,7 @@ void ToggleStopMode() {
 }
 
 void PassOrPut() {
-  if (MemoryScanState > 0 && ReceiverScanning == 0) {
+  if (MemoryScanState > kNoMemoryScan && ReceiverScanning == 0) {
     PassMemoryChannel();
     return;
   }
@@ -103,7 +103,7 @@ constexpr CommandKey kKeysBeforeScanEnd[] = {
     Key('Z', CheckBankSettings),
     Key('S', +[] { StartLimitEntry("start", kPendingStart); }),
     Key('K', +[] {
-      if (ListState != 1) return;  // nothing browsed, nothing to kill: no word
+      if (ListState != kListBrowsing) return;  // nothing browsed, nothing to kill: no word
       SayWord("kill");
       PendingCommand = kPendingKill;
     }),
@@ -163,7 +163,7 @@ bool ActOnEarlyKey() {
   }
   if (KeyCode == keys::Letter('R')) {
     PendingCommand = kNothingPending;
-    if (ListState == 0) {
+    if (ListState == kNoList) {
       StartSearch();
       return true;
     }

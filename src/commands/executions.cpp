@@ -21,7 +21,7 @@ namespace {
 void TuneTypedFrequencyOrEndScan() {
   ResumeCountdown = 0;
   FrequencyEntryFresh = 1;
-  if (MemoryScanState > 0 || ListState > 1) {
+  if (MemoryScanState > kNoMemoryScan || ListState > kListBrowsing) {
     command_parts::EndRunningScan();
     return;
   }
@@ -47,7 +47,7 @@ void FinishLimitEntry(const Text& value) {
 
 // The bank commands work on ListLines and BankFileName, which hold the search list while a
 // search runs; they are refused then so that no find is lost.
-bool RefusedDuringSearch() { return SearchActive > 0; }
+bool RefusedDuringSearch() { return SearchActive > kNoSearch; }
 
 // "transfer", "put", "sort" and "bank" take a two- or four-character argument.
 void RunBankOperation(void (*operation)()) {
@@ -84,7 +84,7 @@ void DeleteBankFile() {
 
 // The entry under the browse position exists: a list is browsed and holds entries.
 bool BrowsedEntryExists() {
-  return ListState == 1 && ListIndex >= kFirstEntryLine && ListIndex + 1 < kListSize &&
+  return ListState == kListBrowsing && ListIndex >= kFirstEntryLine && ListIndex + 1 < kListSize &&
          ListLines[kFirstEntryLine] != EndMarker && ListLines[ListIndex] != EndMarker;
 }
 
@@ -131,9 +131,9 @@ void ApplyTypedFrequency() {
   command_parts::Pause();
   SpokenText = FrequencyText;
   TuneVfoA();
-  MemoryScanState = 0;
-  ListState = 0;
-  SearchActive = 0;
+  MemoryScanState = kNoMemoryScan;
+  ListState = kNoList;
+  SearchActive = kNoSearch;
 }
 
 }  // namespace kestrel

@@ -96,7 +96,7 @@ void TakeRadbankLetter() {
 void QuitAfterPendingCommand() {
   QuitRequested = 1;
   RunFlag = 0;
-  if (SearchActive > 0) EndSearch();
+  if (SearchActive > kNoSearch) EndSearch();
   ExecutePendingCommand();
 }
 
@@ -131,9 +131,9 @@ void ActOnCommandKeys(bool spaceMark) {
     PendingCommand = kNothingPending;  // any other key cancels a limit or step entry silently
   }
   if (command_parts::ActOnKeyBeforeScanEnd()) return;
-  if (MemoryScanState == 1 && !spaceMark) {
+  if (MemoryScanState == kMemoryScanStarted && !spaceMark) {
     SayWord("exitscan");
-    MemoryScanState = 0;
+    MemoryScanState = kNoMemoryScan;
   }
   command_parts::ActOnKeyAfterScanEnd();
 }
@@ -152,9 +152,9 @@ void HandleKey() {
   if (KeyCode == keys::kFullStop) KeyCode = keys::kPoint;
   bool spaceMark = false;
   TraceKey(spaceMark);
-  if (LinkState == -1) {
+  if (LinkState == kLinkConnecting) {
     SayWord("rnc");  // the receiver never answered: nothing can be done, the program ends
-    LinkState = 0;
+    LinkState = kLinkGivenUp;
     RunFlag = 0;
     return;
   }
@@ -187,7 +187,7 @@ void HandleKey() {
 }
 
 void EnterDigit() {
-  if (ListState > 1) return;  // a list scan runs: digits mean nothing now
+  if (ListState > kListBrowsing) return;  // a list scan runs: digits mean nothing now
   const std::string typed = KeyCode == keys::kPoint ? "." : CharOf(KeyCode);
   SayWord(KeyCode == keys::kPoint ? "point" : typed);
   auto appendFresh = [&typed](Text& value, int& fresh) {

@@ -77,7 +77,7 @@ bool TuneFirstEntryWithModeAndStep() {
 // No entry to tune: "inv", and the list is let go.
 void RefuseList() {
   SayWord("inv");
-  ListState = 0;
+  ListState = kNoList;
 }
 
 void PrintEntryLabel(const std::string& text) {
@@ -98,7 +98,7 @@ void StartListScan() {
     RefuseList();
     return;
   }
-  ListState = 2;
+  ListState = kListScanStarted;
   TuneFirstEntryWithModeAndStep();
 }
 
@@ -127,22 +127,22 @@ void SelectBank() {
   BankFileName = "bank" + ArgumentText + ".dat";
   command_parts::Pause();
   if (LoadBankFile() != 0) {  // "bnf" has been said
-    ListState = 0;
-    MemoryScanState = 0;
-    SearchActive = 0;
+    ListState = kNoList;
+    MemoryScanState = kNoMemoryScan;
+    SearchActive = kNoSearch;
     return;
   }
   if (NothingToTune()) {
     // A bank without entries (or without a frequency among them) has nothing to tune or
     // browse.
     SayWord("inv");
-    ListState = 0;
-    MemoryScanState = 0;
-    SearchActive = 0;
+    ListState = kNoList;
+    MemoryScanState = kNoMemoryScan;
+    SearchActive = kNoSearch;
     return;
   }
   PendingCommand = kNothingPending;
-  ListState = 1;
+  ListState = kListBrowsing;
   command_parts::Pause();
   TuneFirstEntryWithModeAndStep();
   SayWord("sel");
@@ -162,7 +162,7 @@ int KillListEntry() {
   if (ListIsEmpty()) {
     // The only entry went: the empty bank is kept, there is nothing left to browse.
     ListIndex = ListLast;
-    ListState = 0;
+    ListState = kNoList;
     return SaveBankFile();
   }
   if (ListLines[ListIndex] == EndMarker) ListIndex = ListLast;  // the last entry went

@@ -95,7 +95,7 @@ void StartMemoryScan() {
   ReadMemoryListing();
   SendScanOfBank();
   PendingCommand = kNothingPending;
-  MemoryScanState = 1;  // the poller follows the scan from here
+  MemoryScanState = kMemoryScanStarted;  // the poller follows the scan from here
   if (ScanVoice == 0) SayWord("scan");
 }
 
@@ -126,8 +126,8 @@ void PassMemoryChannel() {
 
 void EndRunningScan() {
   SayWord("exitscan");
-  MemoryScanState = 0;
-  ListState = 0;
+  MemoryScanState = kNoMemoryScan;
+  ListState = kNoList;
   // The channels passed during the scan are given back to the receiver's scan.
   for (int slot = 1; slot < PassCount && slot < kPassListSize; ++slot) {
     CommandText = kCommandMemoryRead + PassList[slot];

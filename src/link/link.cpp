@@ -68,7 +68,7 @@ void LogReply() {
   LogLine = "RX= " + ReplyText;
   WriteTraceLine();
   if (DisplayLine == "Connecting") {
-    LinkState = 1;
+    LinkState = kLinkAnswered;
     SayWord("connected");
     DisplayLine = ">";
   }

@@ -74,10 +74,10 @@ void Open(HitSource source, const std::string& where, const std::string& label) 
 
 bool StillHeld() {
   switch (held.source) {
-    case HitSource::kSearch: return SearchActive == polling::kSearchHalted;
+    case HitSource::kSearch: return SearchActive == kSearchHalted;
     case HitSource::kMemoryScan:
-      return MemoryScanState == polling::kMemoryScanStopped && ReceiverScanning == 0;
-    case HitSource::kListScan: return ListState == polling::kListScanHeld && ReceiverScanning == 0;
+      return MemoryScanState == kMemoryScanStopped && ReceiverScanning == 0;
+    case HitSource::kListScan: return ListState == kListScanHeld && ReceiverScanning == 0;
     case HitSource::kNone: return false;
   }
   return false;

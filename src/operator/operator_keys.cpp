@@ -42,21 +42,21 @@ void SayOnOff(const char* word, int on) {
 // Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
 int EntryPosition() {
   int line = ListIndex;
-  if (ListState > 2) line = ListIndex > kFirstEntryLine ? ListIndex - 2 : ListLast;
+  if (ListState > kListScanStarted) line = ListIndex > kFirstEntryLine ? ListIndex - 2 : ListLast;
   return line >= kFirstEntryLine ? (line - kFirstEntryLine) / 2 + 1 : 1;
 }
 
 void SayWhatRuns() {
-  if (SearchActive > 0) {
+  if (SearchActive > kNoSearch) {
     SayWord("srch");
     SayWord("found");
     SayDigits(std::to_string(FoundCount));
-  } else if (MemoryScanState > 0) {
+  } else if (MemoryScanState > kNoMemoryScan) {
     SayWord("scan");
     SayWord("radbank");
     SayWord(LastScanBank.str());
-  } else if (ListState > 0) {
-    if (ListState > 1) SayWord("scan");
+  } else if (ListState > kNoList) {
+    if (ListState > kListBrowsing) SayWord("scan");
     SayWord("bank");
     SayDigits(Mid(BankFileName.str(), 5, 2));
     SayWord("entry");

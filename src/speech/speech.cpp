@@ -54,7 +54,7 @@ void SayWordInBackground(const std::string& word) {
 void PlayFixedWord(const std::string& word) { Play(SoundFolder + word, kPlaySync); }
 
 void SpeakFrequency() {
-  if (SearchActive == 1) SayWord("srching");
+  if (SearchActive == kSearchRunning) SayWord("srching");
   // The length is read again on every pass: the first pass may shorten or lengthen the text.
   for (int i = 1; i <= Length(SpokenText.str()); ++i) {
     ShortenFraction();
