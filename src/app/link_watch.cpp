@@ -1,16 +1,16 @@
 // The receiver link watched on every tick: a lost link ends what ran unattended, and only
 // keys are served until the link is back; then the receiver is given the panel's state.
 #include "app/app.h"
-#include "app/app_state.h"
 #include "app/polling_steps.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "link/link_recovery.h"
-#include "link/link_state.h"
 #include "operator/hit_log.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

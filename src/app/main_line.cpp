@@ -1,25 +1,25 @@
 // The main line: the window, the configuration, the trace, the announcement, the receiver
 // brought into a known state, the event loop, and the shutdown in its fixed order.
 #include "app/app.h"
-#include "app/app_state.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
 #include "link/link_recovery.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
-#include "speech/announcements.h"
 #include "runtime/system_voice.h"
+#include "speech/announcements.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

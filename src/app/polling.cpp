@@ -4,24 +4,24 @@
 #include <algorithm>
 
 #include "app/app.h"
-#include "app/app_state.h"
 #include "app/polling_steps.h"
 #include "app/prompt_ticks.h"
 #include "commands/commands.h"
-#include "commands/commands_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "operator/operator_keys.h"
 #include "rigctl/rigctl.h"
-#include "rigctl/rigctl_state.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/link.h"
+#include "state/rigctl.h"
 
 namespace kestrel {
 namespace {

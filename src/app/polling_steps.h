@@ -10,8 +10,6 @@ void SuperviseScans();
 // A search has halted: the receiver is asked where on the next tick, with a fresh bound on
 // how often it is asked.
 void BeginHaltedSearchQuestion();
-// The count of unanswered questions back to 0, as at program start.
-void ResetHaltedSearchQuestion();
 // PollState kAskFrequency: sends "RX".
 void AskHaltedSearchFrequency();
 // PollState kReadFrequency: reads the answer to "RX" and records the halt, or asks again.

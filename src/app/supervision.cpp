@@ -1,21 +1,21 @@
 // What each level reply means for the three operations that run unattended: the receiver's
 // own memory scan, the list scan that retunes the receiver through a loaded bank, and the
 // receiver's search. Each start and stop is reported on the status line and by voice.
-#include "banks/bank_names.h"
-#include "app/app_state.h"
 #include "app/polling_steps.h"
+#include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
 #include "operator/hit_log.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/speech.h"
 
 namespace kestrel::polling {
 namespace {

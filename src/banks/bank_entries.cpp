@@ -2,8 +2,8 @@
 // frequency (a hand-edited or damaged bank) is passed over, never sent.
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "controls/controls.h"
+#include "state/banks.h"
 
 namespace kestrel {
 namespace {

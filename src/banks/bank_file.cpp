@@ -3,8 +3,8 @@
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "speech/speech.h"
+#include "state/banks.h"
 
 namespace kestrel {
 namespace {

@@ -5,10 +5,10 @@
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "speech/speech.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {

@@ -3,15 +3,15 @@
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
 #include "link/link.h"
 #include "link/link_recovery.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "speech/speech.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

@@ -3,15 +3,15 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {

@@ -1,19 +1,19 @@
 // The command keys: each is one key that acts at once or leaves a pending command whose
 // argument is typed next. The tables list them in the order in which they are tested.
 #include "app/app.h"
-#include "app/app_state.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "state/key_codes.h"
-#include "state/modes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/modes.h"
+#include "state/speech.h"
 
 namespace kestrel::command_parts {
 namespace {

@@ -1,19 +1,19 @@
 // Enter (and "Q") executes the pending command: its argument is checked, the work done,
 // the result said, and the pending command cleared.
-#include "app/app_state.h"
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {

@@ -1,24 +1,24 @@
 // HandleKey takes one entry of the key queue per timer tick and tests it, in a fixed order,
 // against the pending command and the command keys; EnterDigit collects typed digits.
-#include "app/app_state.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "state/key_codes.h"
 #include "commands/pending_commands.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/operator_keys.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

@@ -1,23 +1,23 @@
 // The loaded list: selecting a bank file, browsing it entry by entry, starting the list
 // scan that the poller runs, and removing the browsed entry.
 #include "banks/bank_names.h"
-#include "app/app_state.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "state/key_codes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

@@ -1,20 +1,20 @@
 // The receiver's own memory scan of one bank: starting it ("radbank"), passing over the
 // channel it stopped on ("pass") and ending it with the passed channels given back.
-#include "app/app_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel::command_parts {
 namespace {

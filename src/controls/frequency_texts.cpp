@@ -3,12 +3,12 @@
 #include <limits>
 #include <string>
 
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "runtime/text.h"
-#include "state/key_codes.h"
 #include "speech/speech.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
 
 namespace kestrel {
 namespace {

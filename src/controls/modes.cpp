@@ -2,17 +2,17 @@
 #include <cstddef>
 #include <iterator>
 
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
-#include "state/modes.h"
 #include "speech/speech.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/modes.h"
 
 namespace kestrel {
 namespace {

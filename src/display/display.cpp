@@ -2,12 +2,13 @@
 
 #include <cstdio>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/screen_map.h"
 #include "runtime/journal.h"
 #include "runtime/platform/window_system.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -79,5 +80,9 @@ void ShowSearchSettings() {
   MoveTo(kSearchEnd.x, kSearchEnd.y);
   Print(SearchEndText, Spaces(8));
 }
+
+namespace {
+const state::OnReset kResetAtStart{ResetDisplayState};  // the drawing state, as at program start
+}  // namespace
 
 }  // namespace kestrel

@@ -5,21 +5,21 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/app_state.h"
 #include "banks/bank_names.h"
-#include "banks/banks_state.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "state/key_codes.h"
-#include "controls/controls_state.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
-#include "operator/operator_state.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/link.h"
+#include "state/operator.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

@@ -3,16 +3,16 @@
 // read on the next, as a key and its 0 entry are. Keys always come first.
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

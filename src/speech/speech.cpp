@@ -1,14 +1,14 @@
 #include "speech/speech.h"
 
-#include "banks/banks_state.h"
-#include "controls/controls_state.h"
-#include "link/link_state.h"
 #include "runtime/files.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
-#include "speech/speech_state.h"
+#include "state/banks.h"
+#include "state/controls.h"
+#include "state/link.h"
 #include "state/modes.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

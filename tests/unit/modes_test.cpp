@@ -3,13 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "fakes/kestrel_test.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/controls.h"
 #include "state/key_codes.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
-#include "commands/commands_state.h"
 #include "polling_fixture.h"
+#include "state/commands.h"
 
 namespace kestrel {
 namespace {

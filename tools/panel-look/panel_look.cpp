@@ -15,14 +15,14 @@
 #include <string>
 #include <thread>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "runtime/platform/linux_window.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace {
 

@@ -4,6 +4,7 @@
 #include "runtime/files.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "state/reset.h"
 
 namespace kestrel {
 
@@ -47,9 +48,5 @@ inline constexpr int kListScanning = 3;
 inline constexpr int kListScanHeld = 4;        // the list scan stopped on an entry
 extern int ResumeCountdown;            // level polls left before a halted search goes on
 extern int LevelPollsRead;             // level replies read (or found missing) since start, 0..1
-
-// Puts every program-wide variable back to its value at program start.
-void ResetProgramState();
-void ResetAppState();
 
 }  // namespace kestrel

@@ -25,6 +25,4 @@ extern int FoundCount;        // finds recorded since the search started, 0..91
 extern Text SearchStartText;  // lower search limit, MHz
 extern Text SearchEndText;    // upper search limit, MHz
 
-void ResetBanksState();
-
 }  // namespace kestrel

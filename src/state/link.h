@@ -28,6 +28,4 @@ extern int DebugFlag;        // 1: the trace "debug1.dat" is written
 extern FileVariable TraceFile;
 extern Text LogLine;         // the trace line being written
 
-void ResetLinkState();
-
 }  // namespace kestrel
