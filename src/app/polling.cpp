@@ -139,11 +139,4 @@ void HandleWindowEvent() {
   }
 }
 
-void SpeakSignalLevel() {
-  constexpr int kHighestDigit = 9;
-  SayWord("s");
-  SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
-  if (SignalLevel > kHighestDigit) SayWord("plus");
-}
-
 }  // namespace kestrel

@@ -1,6 +1,5 @@
 // The command keys: each is one key that acts at once or leaves a pending command whose
 // argument is typed next. The tables list them in the order in which they are tested.
-#include "app/app.h"
 #include "banks/search.h"
 #include "commands/commands_internal.h"
 #include "commands/pending_commands.h"

@@ -13,21 +13,17 @@
 namespace kestrel {
 namespace {
 
-WindowRecord* named_window = nullptr;
 // Drawing state used before any window is named.
 WindowRecord no_window;
 
-WindowRecord& Current() { return named_window ? *named_window : no_window; }
+WindowRecord& Current() { return NamedWindow() ? *NamedWindow() : no_window; }
 
 }  // namespace
 
-void NameWindow(WindowRecord& window) { named_window = &window; }
-
 void ResetDisplayState() {
-  named_window = nullptr;
+  ForgetNamedWindow();
   no_window = WindowRecord{};
 }
-WindowRecord* NamedWindow() { return named_window; }
 
 void MoveTo(int x, int y) {
   Current().printX = x;

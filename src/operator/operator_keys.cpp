@@ -4,7 +4,6 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
 #include "banks/bank_names.h"
 #include "commands/commands_internal.h"
 #include "link/receiver_commands.h"

@@ -1,9 +1,12 @@
 #include "speech/speech.h"
 
+#include <algorithm>
+
 #include "runtime/files.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
+#include "state/app.h"
 #include "state/banks.h"
 #include "state/controls.h"
 #include "state/link.h"
@@ -61,6 +64,13 @@ void SpeakFrequency() {
     const std::string character = Mid(SpokenText.str(), i, 1);
     SayWord(character == "." ? "point" : character);
   }
+}
+
+void SpeakSignalLevel() {
+  constexpr int kHighestDigit = 9;
+  SayWord("s");
+  SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
+  if (SignalLevel > kHighestDigit) SayWord("plus");
 }
 
 void SpeakMode() {

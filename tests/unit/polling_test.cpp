@@ -1,6 +1,7 @@
 #include <gtest/gtest.h>
 
 #include "polling_fixture.h"
+#include "speech/speech.h"
 #include "state/commands.h"
 
 namespace kestrel {
