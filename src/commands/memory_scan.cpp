@@ -14,6 +14,7 @@
 #include "state/commands.h"
 #include "state/controls.h"
 #include "state/link.h"
+#include "state/modes.h"
 #include "state/speech.h"
 
 namespace kestrel::command_parts {
@@ -25,8 +26,6 @@ constexpr int kReplyFrequencyDigits = 10;
 constexpr int kModeFieldBlanks = 6;
 constexpr const char* kChannelReplyKeyword = "MX";  // the answer to "MR": "MX" + channel
 
-// The mode digit of a receiver reply, as shown.
-constexpr const char* kModeOfDigit[] = {"WFM", "FM", "AM", "USB", "LSB", "CW"};
 
 // The frequency after "RF" in Hz, ten digits, shown in MHz: 0145500000 gives 145.500000.
 // It ends at the first character that is not a digit (a CR or blank may follow early).
@@ -46,8 +45,11 @@ void TakeReplyFrequency(int rfAt) {
 
 void TakeReplyMode(int mdAt, bool& modeSpoken) {
   const std::string digit = Mid(ReplyText, mdAt + 2, 1);
-  if (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '5') {
-    ModeText = kModeOfDigit[digit[0] - '0'];
+  // The mode digit of the reply is shown by the receiver's name for it.
+  for (const auto& mode : modes::kModes) {
+    if (digit.size() == 1 && modes::DigitOf(mode) != 0 && digit[0] == modes::DigitOf(mode)) {
+      ModeText = mode.digitText;
+    }
   }
   MoveTo(screen::kModeField.x, screen::kModeField.y);
   SetFont(screen::kFace, screen::kLargePoints, screen::kBold);

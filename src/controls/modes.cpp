@@ -90,13 +90,7 @@ void ApplyMode() {
 void SendModeQuietly() {
   ShowModeField();
   SetFontAfterModeField();
-  for (const modes::Mode& row : kModes) {
-    if (ModeText == row.text) {
-      CommandText = row.command;
-      SendCommand();
-      break;
-    }
-  }
+  SendModeCommand();
 }
 
 void ToggleAttenuator() {
