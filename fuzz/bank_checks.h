@@ -10,9 +10,9 @@
 #include <vector>
 
 #include "banks/bank_names.h"
-#include "banks/banks_state.h"
 #include "fuzz_support.h"
 #include "runtime/text.h"
+#include "state/banks.h"
 
 namespace kestrel::fuzz {
 

@@ -15,21 +15,21 @@
 #include <string_view>
 #include <vector>
 
-#include "app/app_state.h"
 #include "bank_checks.h"
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_sound.h"
 #include "fuzz_support.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "runtime/platform/serial_device.h"
 #include "runtime/platform/sound_player.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace {
 

@@ -8,12 +8,12 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/app_state.h"
 #include "fuzz_support.h"
-#include "link/link_state.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace {
 

@@ -21,12 +21,8 @@
 #include <string_view>
 
 #include "app/app.h"
-#include "app/app_state.h"
 #include "bank_checks.h"
-#include "banks/banks_state.h"
 #include "commands/commands.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_serial.h"
@@ -34,14 +30,18 @@
 #include "fakes/fake_window.h"
 #include "fuzz_support.h"
 #include "operator/hit_log.h"
-#include "link/link_state.h"
 #include "runtime/files.h"
 #include "runtime/platform/clock.h"
 #include "runtime/platform/serial_device.h"
 #include "runtime/platform/sound_player.h"
 #include "runtime/platform/window_system.h"
 #include "runtime/window.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace {
 

@@ -14,18 +14,18 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
 #include "fakes/fake_serial.h"
 #include "fakes/fake_sound.h"
 #include "fuzz_support.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "runtime/files.h"
 #include "runtime/platform/serial_device.h"
 #include "runtime/platform/sound_player.h"
 #include "runtime/text.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace {
 

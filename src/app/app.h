@@ -14,6 +14,5 @@ void HandleWindowEvent();
 // Before each poll step: notices a lost receiver link and takes it back. False while the
 // poll must not step (a reopened port's answer is awaited).
 bool WatchReceiverLink();
-void SpeakSignalLevel();
 
 }  // namespace kestrel

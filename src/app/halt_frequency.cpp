@@ -4,18 +4,19 @@
 #include <string>
 #include <string_view>
 
-#include "app/app_state.h"
 #include "app/polling_steps.h"
 #include "banks/search.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/reset.h"
+#include "state/speech.h"
 
 namespace kestrel::polling {
 namespace {
@@ -28,7 +29,7 @@ constexpr int kStopHoldoffPolls = 7;
 // A level report this short carries a channel but no frequency yet: nudge the scan on.
 constexpr int kShortestScanStopReply = 20;
 
-int unanswered_questions = 0;  // answers to "RX" without a frequency since the halt
+KESTREL_STATE(int, unanswered_questions, 0);  // answers to "RX" without a frequency since the halt
 
 // The frequency field after "RF": the digits up to the first character that is not one, so
 // a blank, CR or LF behind the ten digits never becomes part of the frequency. "" when the
@@ -65,7 +66,6 @@ void CountUnansweredQuestion() {
 
 }  // namespace
 
-void ResetHaltedSearchQuestion() { unanswered_questions = 0; }
 
 void BeginHaltedSearchQuestion() {
   unanswered_questions = 0;

@@ -1,16 +1,16 @@
 // The receiver link watched on every tick: a lost link ends what ran unattended, and only
 // keys are served until the link is back; then the receiver is given the panel's state.
 #include "app/app.h"
-#include "app/app_state.h"
 #include "app/polling_steps.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "link/link_recovery.h"
-#include "link/link_state.h"
 #include "operator/hit_log.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
@@ -19,11 +19,11 @@ namespace {
 // starts them again once the receiver is back.
 void EndUnattendedOperations() {
   CloseHeldHit();
-  if (SearchActive > 0) EndSearch();
-  MemoryScanState = 0;
+  if (SearchActive > kNoSearch) EndSearch();
+  MemoryScanState = kNoMemoryScan;
   StopHoldoff = 0;
-  if (ListState > 1) ListState = 0;
-  PollState = polling::kServeKeys;
+  if (ListState > kListBrowsing) ListState = kNoList;
+  PollState = kServeKeys;
 }
 
 // The state start-up gives the receiver: frequency, mode, step, attenuator. A frequency
@@ -48,12 +48,12 @@ bool WatchReceiverLink() {
   }
   if (TakeBackLink()) {
     ResendPanelState();
-    PollState = polling::kServeKeys;
+    PollState = kServeKeys;
     return true;
   }
   // The answer to the reopened port's level request is left for the recovery to read.
   if (LinkLost == kLinkReopened) return false;
-  PollState = polling::kServeKeys;  // nothing is asked of a lost receiver
+  PollState = kServeKeys;  // nothing is asked of a lost receiver
   return true;
 }
 

@@ -1,36 +1,31 @@
 // The main line: the window, the configuration, the trace, the announcement, the receiver
 // brought into a known state, the event loop, and the shutdown in its fixed order.
 #include "app/app.h"
-#include "app/app_state.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
+#include "banks/search.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
 #include "link/link_recovery.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
-#include "speech/announcements.h"
 #include "runtime/system_voice.h"
+#include "speech/announcements.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
 constexpr const char* kConfigFileName = "KESTREL.CFG";
 constexpr const char* kTraceFileName = "debug1.dat";
-constexpr const char* kSearchListFileName = "bank00.dat";
-constexpr int kWindowX = 250, kWindowY = 100, kWindowWidth = 950, kWindowHeight = 500;
-constexpr int kWindowStyle = 0x20000;  // a minimise button
-constexpr int kTimerPeriodMs = 100;
-constexpr int kTimerNumber = 1;
 // The start-up announcement: the program's name and version.
 // voice-words
 constexpr const char* kAnnouncement[] = {"kestrel", "4", "point", "0"};
@@ -66,7 +61,7 @@ void ReportMissingConfiguration() {
 }
 
 void ResetOperatingState() {
-  LinkState = -1;
+  LinkState = kLinkConnecting;
   LevelPollsRead = 0;
   DisplayLine = "Connecting";
   FrequencyText = "";
@@ -81,8 +76,12 @@ void ResetOperatingState() {
   PassCount = 1;
   AttenuatorOn = 1;
   NoiseLimiterOn = 0;
-  PollState = KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
-  ListState = ListIndex = MemoryScanState = SearchActive = StopMode = 0;
+  PollState = kServeKeys;
+  KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
+  ListState = kNoList;
+  MemoryScanState = kNoMemoryScan;
+  SearchActive = kNoSearch;
+  ListIndex = StopMode = 0;
   StopHoldoff = ResumeCountdown = QuitRequested = 0;
 }
 
@@ -98,13 +97,6 @@ void OpenReceiverPort() {
   PortNumber = StoreInteger(TextToNumber(Right(PortText.str(), 1)));
   BaudRate = StoreInteger(TextToNumber(BaudText.str()));
   if (OpenReceiverLink() == 0) TracePortProblem();
-}
-
-// A search still running when the program ends keeps its finds.
-void SaveRunningSearch() {
-  if (SearchActive == 0) return;
-  BankFileName = kSearchListFileName;
-  SaveBankFile();
 }
 
 }  // namespace
@@ -143,7 +135,7 @@ void InitialiseReceiver() {
 }
 
 void ShutDown() {
-  StopTimer(MainWindow, kTimerNumber);
+  StopTimer(MainWindow, screen::kTimerNumber);
   CloseHeldHit();
   FinishAnnouncement();
   SaveRunningSearch();
@@ -158,8 +150,9 @@ void ShutDown() {
 int RunProgram() {
   // Without its window the panel could take no key: it ends before it touches the receiver
   // (the window system has said why) and says so in its exit code.
-  if (OpenWindow(MainWindow, kWindowX, kWindowY, kWindowWidth, kWindowHeight, kWindowStyle,
-                 nullptr, kCaption, HandleWindowEvent) == 0) {
+  using namespace screen;
+  if (OpenWindow(MainWindow, kWindowPlace.x, kWindowPlace.y, kWindowWidth, kWindowHeight,
+                 kWindowStyle, nullptr, kCaption, HandleWindowEvent) == 0) {
     return 1;
   }
   RemoveStaleBankTemporaries();

@@ -4,24 +4,24 @@
 #include <algorithm>
 
 #include "app/app.h"
-#include "app/app_state.h"
 #include "app/polling_steps.h"
 #include "app/prompt_ticks.h"
 #include "commands/commands.h"
-#include "commands/commands_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "operator/operator_keys.h"
 #include "rigctl/rigctl.h"
-#include "rigctl/rigctl_state.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/link.h"
+#include "state/rigctl.h"
 
 namespace kestrel {
 namespace {
@@ -75,7 +75,7 @@ void ShowLevel() {
 
 // Until the receiver has had one chance to answer a level request, a key waits: typed
 // during the start-up announcement it would otherwise find the receiver not yet heard.
-bool KeysWaitForFirstPoll() { return LinkState == -1 && LevelPollsRead == 0; }
+bool KeysWaitForFirstPoll() { return LinkState == kLinkConnecting && LevelPollsRead == 0; }
 
 // Sets from the network port take their turn here too, after the operator's keys.
 void ServeKeys() {
@@ -83,14 +83,14 @@ void ServeKeys() {
     HandleKey();
     FollowHeldHit();
   } else if (!ServeRemoteSet()) {
-    PollState = polling::kAskLevel;
+    PollState = kAskLevel;
   }
 }
 
 void AskLevel() {
   CommandText = kCommandLevel;
   SendCommand();
-  PollState = polling::kReadLevel;
+  PollState = kReadLevel;
 }
 
 // An empty read leaves the bar alone; the supervision then goes by the last scanning flag.
@@ -106,14 +106,14 @@ void ReadLevel() {
 
 void StepPoll() {
   switch (PollState) {
-    case polling::kServeKeys: ServeKeys(); break;
-    case polling::kAskLevel: AskLevel(); break;
-    case polling::kReadLevel: ReadLevel(); break;
-    case polling::kAskFrequency: polling::AskHaltedSearchFrequency(); break;
-    case polling::kReadFrequency: polling::TakeHaltedSearchFrequency(); break;
-    case polling::kWaitForScanStop: PollState = polling::kShowScanFrequency; break;
-    case polling::kShowScanFrequency: polling::TakeStoppedScanFrequency(); break;
-    default: PollState = polling::kServeKeys; break;
+    case kServeKeys: ServeKeys(); break;
+    case kAskLevel: AskLevel(); break;
+    case kReadLevel: ReadLevel(); break;
+    case kAskFrequency: polling::AskHaltedSearchFrequency(); break;
+    case kReadFrequency: polling::TakeHaltedSearchFrequency(); break;
+    case kWaitForScanStop: PollState = kShowScanFrequency; break;
+    case kShowScanFrequency: polling::TakeStoppedScanFrequency(); break;
+    default: PollState = kServeKeys; break;
   }
 }
 
@@ -137,13 +137,6 @@ void HandleWindowEvent() {
     FinishAnnouncement();
     HurryWaitingKey();
   }
-}
-
-void SpeakSignalLevel() {
-  constexpr int kHighestDigit = 9;
-  SayWord("s");
-  SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
-  if (SignalLevel > kHighestDigit) SayWord("plus");
 }
 
 }  // namespace kestrel

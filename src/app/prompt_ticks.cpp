@@ -3,12 +3,13 @@
 #include <cstdlib>
 #include <string_view>
 
-#include "app/app_state.h"
 #include "app/polling_steps.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "runtime/window.h"
+#include "state/app.h"
+#include "state/link.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -16,9 +17,9 @@ namespace {
 constexpr int kPollTimer = 1;        // the main window's only timer
 constexpr int kLookAheadMax = 255;   // as much as one reply read takes
 
-bool key_hurried = false;  // a key that came to an empty queue waits for its tick
-int watched_fd = -1;       // the port's descriptor while the level reply is awaited
-int bytes_seen = 0;        // bytes waiting at the last look at the port
+KESTREL_STATE(bool, key_hurried, false);  // a key that came to an empty queue waits for its tick
+KESTREL_STATE(int, watched_fd, -1);       // the port's descriptor while the level reply is awaited
+KESTREL_STATE(int, bytes_seen, 0);        // bytes waiting at the last look at the port
 
 // KESTREL_TICKS=fixed keeps every tick on the timer's beat (for comparing the two).
 bool TicksFixed() {
@@ -54,7 +55,7 @@ void TickNow() {
 }
 
 void OnPortReadable() {
-  if (!key_hurried || PollState != polling::kReadLevel) {
+  if (!key_hurried || PollState != kReadLevel) {
     StopHurrying();
     return;
   }
@@ -95,9 +96,9 @@ void HurryWaitingKey() {
     return;
   }
   switch (PollState) {
-    case polling::kServeKeys:
-    case polling::kAskLevel: TickNow(); break;
-    case polling::kReadLevel: AwaitLevelReply(); break;
+    case kServeKeys:
+    case kAskLevel: TickNow(); break;
+    case kReadLevel: AwaitLevelReply(); break;
     default: StopHurrying(); break;  // a halt or a stop is being read: the timer's pace
   }
 }
@@ -106,12 +107,6 @@ void AnswerKeyAtOnce(bool queueWasEmpty) {
   if (!queueWasEmpty || KeyQueueCount == 0 || TicksFixed()) return;
   key_hurried = true;
   HurryWaitingKey();
-}
-
-void ResetPromptTicks() {
-  key_hurried = false;
-  watched_fd = -1;
-  bytes_seen = 0;
 }
 
 }  // namespace kestrel

@@ -11,7 +11,5 @@ namespace kestrel {
 void AnswerKeyAtOnce(bool queueWasEmpty);
 // After every tick: brings the next tick forward while the key waits for it.
 void HurryWaitingKey();
-// Program start: no key is hurried, no descriptor watched.
-void ResetPromptTicks();
 
 }  // namespace kestrel

@@ -1,27 +1,27 @@
 // What each level reply means for the three operations that run unattended: the receiver's
 // own memory scan, the list scan that retunes the receiver through a loaded bank, and the
 // receiver's search. Each start and stop is reported on the status line and by voice.
-#include "app/app_state.h"
 #include "app/polling_steps.h"
+#include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
 #include "operator/hit_log.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/speech.h"
 
 namespace kestrel::polling {
 namespace {
 
 using namespace screen;
 
-constexpr int kFirstEntry = 4;   // frequency line of a bank's first entry
 constexpr int kResumePolls = 5;  // level polls a halted search waits in continue mode
 
 void SelectPanelFont() { SetFont(kFace, kNormalPoints, kBold); }
@@ -34,22 +34,22 @@ void PrintStatusLine(const char* text) {
 }
 
 // A frequency line of ListLines that has its label line beside it.
-bool IsListEntry(int line) { return line >= kFirstEntry && line + 1 < kListSize; }
+bool IsListEntry(int line) { return line >= kFirstEntryLine && line + 1 < kListSize; }
 
 // The frequency line of the list's last entry: the one before the end marker.
 int LastListEntry() {
-  for (int line = kFirstEntry; IsListEntry(line); line += 2) {
-    if (ListLines[line] == EndMarker) return line > kFirstEntry ? line - 2 : kFirstEntry;
+  for (int line = kFirstEntryLine; IsListEntry(line); line += 2) {
+    if (ListLines[line] == EndMarker) return line > kFirstEntryLine ? line - 2 : kFirstEntryLine;
   }
-  return kFirstEntry;
+  return kFirstEntryLine;
 }
 
 // The entry the list scan tuned last. ListIndex names the next one, except before the
 // first step, when it still names the entry that starting the scan tuned.
 int LastTunedListEntry() {
-  if (!IsListEntry(ListIndex)) return kFirstEntry;
+  if (!IsListEntry(ListIndex)) return kFirstEntryLine;
   if (ListState == kListScanStarted) return ListIndex;
-  if (ListIndex > kFirstEntry) return ListIndex - 2;
+  if (ListIndex > kFirstEntryLine) return ListIndex - 2;
   return LastListEntry();
 }
 
@@ -57,7 +57,7 @@ int LastTunedListEntry() {
 // The end marker itself (an empty list), and a line past it, are never tuned.
 // An entry whose frequency line is no frequency is passed over.
 void TuneNextListEntry() {
-  if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntry;
+  if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntryLine;
   if (ListLines[ListIndex] == EndMarker) return;
   const int line = FrequencyEntryFrom(ListIndex, 2);
   if (line == 0) return;
@@ -66,13 +66,13 @@ void TuneNextListEntry() {
   SpokenText = FrequencyText;
   TuneVfoA();
   ListIndex += 2;
-  if (!IsListEntry(ListIndex) || ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntry;
+  if (!IsListEntry(ListIndex) || ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntryLine;
 }
 
 // Memory scan running. After a stop the report waits until the scan has been seen running
 // on seven polls in a row, so a scan that only flickers on is not announced again.
 bool ReportMemoryScanRunning() {
-  if (MemoryScanState <= 0 || ReceiverScanning != 1) return false;
+  if (MemoryScanState <= kNoMemoryScan || ReceiverScanning != 1) return false;
   PollState = kServeKeys;
   if (StopHoldoff > 0 && --StopHoldoff > 0) return true;
   if (MemoryScanState == kMemoryScanStopped) MemoryScanState = kMemoryScanStarted;
@@ -85,7 +85,7 @@ bool ReportMemoryScanRunning() {
 
 // List scan, channel quiet: on to the next entry.
 bool StepListScan() {
-  if (ListState <= 1 || ReceiverScanning != 1) return false;
+  if (ListState <= kListBrowsing || ReceiverScanning != 1) return false;
   MoveTo(kListLabelScan.x, kListLabelScan.y);
   SelectPanelFont();
   SetColour(kGreen);
@@ -102,7 +102,7 @@ bool StepListScan() {
 
 // Memory scan halted on a signal: its frequency is shown two ticks later.
 bool ReportMemoryScanStopped() {
-  if (MemoryScanState <= 0 || ReceiverScanning != 0) return false;
+  if (MemoryScanState <= kNoMemoryScan || ReceiverScanning != 0) return false;
   PrintStatusLine(kStoppedText);
   MemoryScanState = kMemoryScanStopped;
   PollState = kWaitForScanStop;
@@ -111,7 +111,7 @@ bool ReportMemoryScanStopped() {
 
 // List scan, signal present: the scan stays on the channel while the signal lasts.
 bool HoldListScan() {
-  if (ListState <= 1 || ReceiverScanning != 0) return false;
+  if (ListState <= kListBrowsing || ReceiverScanning != 0) return false;
   MoveTo(kStatusLine.x, kStatusLine.y);
   SelectPanelFont();
   SetColour(kRed);

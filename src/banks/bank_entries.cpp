@@ -1,13 +1,13 @@
 // Finding the entries of the loaded bank that may be tuned: a frequency line that is no
 // frequency (a hand-edited or damaged bank) is passed over, never sent.
+#include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "controls/controls.h"
+#include "state/banks.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 
 // The frequency line of the last entry before the first end marker; 0 for an empty list.
 int LastEntryLine() {

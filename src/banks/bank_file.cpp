@@ -3,13 +3,12 @@
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "speech/speech.h"
+#include "state/banks.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;                      // lines 0..3 are the bank's header
 
 // The end marker stands where a frequency line would: on an even line from 4 on. A "9999"
 // anywhere else (a label, a header line) is ordinary text of the bank; taken as the end, it

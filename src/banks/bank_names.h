@@ -1,5 +1,5 @@
 // Bank file names: "bank" + key + ".dat" in the working folder, and the test that keeps a
-// typed key from naming any other file.
+// typed key from naming any other file; the line of a bank's first entry.
 #pragma once
 
 #include <string>
@@ -8,7 +8,9 @@ namespace kestrel {
 
 inline constexpr const char* kBankNamePrefix = "bank";
 inline constexpr const char* kBankNameSuffix = ".dat";
-inline constexpr const char* kSearchListName = "bank00.dat";
+inline constexpr const char* kSearchListName = "bank00.dat";  // the search's finds
+// Lines 0..3 are a bank's header; its entries (frequency, then mode) start at line 4.
+inline constexpr int kFirstEntryLine = 4;
 
 // "bank" + key + ".dat".
 std::string BankFileNameOf(const std::string& key);

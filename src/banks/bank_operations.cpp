@@ -5,15 +5,14 @@
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "speech/speech.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 // A bank holds at most 91 entries: its end marker stands on line 186 at the latest.
 constexpr int kLastMarkerLine = 186;
 // A transfer copies lines 0..186 of its source.

@@ -3,20 +3,20 @@
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
 #include "link/link.h"
 #include "link/link_recovery.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "speech/speech.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/link.h"
+#include "state/modes.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 constexpr int kLastChannel = 90;        // channels 00..90: 91 entries at most
 constexpr int kWaitPauses = 10;         // after "wait", before the first entry
 constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
@@ -25,19 +25,13 @@ constexpr int kFrequencyDigits = 10;
 constexpr int kMegahertzDigits = 4;
 constexpr int kLabelWidth = 12;         // the receiver's memory text
 
-struct ModeDigit {
-  const char* mode;
-  const char* digit;
-};
-
-// The bank's mode line, compared exactly; any other text (also "CW " and "AUT") sends no
-// digit.
-constexpr ModeDigit kModeDigits[] = {{"WFM", "0"}, {"FM", "1"}, {"AM", "2"},
-                                     {"USB", "3"}, {"LSB", "4"}, {"CW", "5"}};
-
+// The bank's mode line, compared exactly with the receiver's names of its mode digits; any
+// other text (also "CW " and "AUT") sends no digit.
 std::string ModeDigitOf(const Text& mode) {
-  for (const auto& entry : kModeDigits) {
-    if (mode == entry.mode) return entry.digit;
+  for (const auto& entry : modes::kModes) {
+    if (modes::DigitOf(entry) != 0 && mode == entry.digitText) {
+      return std::string(1, modes::DigitOf(entry));
+    }
   }
   return "";
 }

@@ -3,19 +3,19 @@
 
 #include <cstdint>
 
-#include "app/app_state.h"
+#include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntryLine = 4;
 constexpr int kMostFinds = 91;  // a bank's 91 entries
 constexpr const char* kBlankLabel = " ";
 constexpr const char* kFoundText = "Found";
@@ -83,13 +83,19 @@ void ClearSearchLines() {
 
 void EndSearch() {
   ClearSearchLines();
-  if (SearchActive > 0) {
+  if (SearchActive > kNoSearch) {
     SaveBankFile();
     SayFoundCount();
-    MemoryScanState = 0;
-    ListState = 0;
+    MemoryScanState = kNoMemoryScan;
+    ListState = kNoList;
   }
-  SearchActive = 0;
+  SearchActive = kNoSearch;
+}
+
+void SaveRunningSearch() {
+  if (SearchActive == kNoSearch) return;
+  BankFileName = kSearchListName;
+  SaveBankFile();
 }
 
 }  // namespace kestrel

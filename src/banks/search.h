@@ -7,7 +7,10 @@ void StartSearch();
 void RecordSearchHit();   // records FrequencyText in the search list
 void ClearSearchLines();  // blanks the lower part of the panel
 // Ends a search (the Enter key): the lines cleared; with a search active, the list saved,
-// its count spoken and the scans ended; SearchActive 0.
+// its count spoken and the scans ended; SearchActive kNoSearch.
 void EndSearch();
+// A search still running when the program ends keeps its finds: the search list is saved
+// to its file, without a word.
+void SaveRunningSearch();
 
 }  // namespace kestrel

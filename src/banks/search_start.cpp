@@ -1,23 +1,22 @@
 // Starting the receiver's search between the limits, with a fresh search list.
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "speech/speech.h"
+#include "state/banks.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
 
 constexpr const char* kSearchListTitle = "Srchbank";
 constexpr const char* kReservedLine = " ";
-constexpr int kFirstEntryLine = 4;
 
 void Pause() { PlayFixedWord("shdel"); }
 
@@ -52,7 +51,7 @@ void ShowSearchLimits() {
 }  // namespace
 
 void StartSearch() {
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   FoundCount = 0;
   BankFileName = kSearchListName;
   ShowSearchMode();

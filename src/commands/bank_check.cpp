@@ -5,11 +5,12 @@
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/link.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -22,7 +23,7 @@ constexpr int kPausesPerRound = 100;
 constexpr int kPausesPerBeep = 25;  // a beep every 25 pauses tells the operator it waits
 constexpr int kSplitOffset = 5;     // the upper bank's size starts 5 characters after "MW"
 
-char bank_under_check = kFirstBank;
+KESTREL_STATE(char, bank_under_check, kFirstBank);
 
 // Asks for the bank's split until a "MW" answer comes. Its position in ReplyText, or 0
 // when the receiver gave none to any of the queries.
@@ -74,7 +75,6 @@ void FixBankSetting() { FixSplitOf(bank_under_check); }
 
 namespace command_parts {
 
-void ResetBankCheck() { bank_under_check = kFirstBank; }
 
 void CheckBankSettings() {
   SayWord("ckconfig");

@@ -1,18 +1,18 @@
 // The command keys: each is one key that acts at once or leaves a pending command whose
 // argument is typed next. The tables list them in the order in which they are tested.
-#include "app/app.h"
-#include "app/app_state.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "commands/key_codes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/modes.h"
+#include "state/speech.h"
 
 namespace kestrel::command_parts {
 namespace {
@@ -38,8 +38,8 @@ void StartArgumentEntry(const char* word, PendingValue pending) {
 
 // The receiver is sweeping or scanning its memory: it has no single frequency to say.
 bool ReceiverHasNoSingleFrequency() {
-  return MemoryScanState == 1 || MemoryScanState == 2 ||
-         (ListState > 1 && ReceiverScanning == 1);
+  return MemoryScanState == kMemoryScanStarted || MemoryScanState == kMemoryScanReported ||
+         (ListState > kListBrowsing && ReceiverScanning == 1);
 }
 
 void SayFrequency() {
@@ -49,15 +49,15 @@ void SayFrequency() {
   }
   SpokenText = FrequencyText;
   SpeakFrequency();
-  if (MemoryScanState == 0) SpeakMode();
+  if (MemoryScanState == kNoMemoryScan) SpeakMode();
 }
 
 void BrowseOrTuneByKilohertz() {
-  if (SearchActive > 0 || MemoryScanState > 0) {
+  if (SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan) {
     SayWord("inv");
     return;
   }
-  if (ListState == 1) {
+  if (ListState == kListBrowsing) {
     BrowseList();
     return;
   }
@@ -66,7 +66,7 @@ void BrowseOrTuneByKilohertz() {
 
 // Fine tuning would fight the search, the memory scan or the loaded list.
 bool FineTuningRefused() {
-  if (SearchActive > 0 || MemoryScanState > 0 || ListState > 0) {
+  if (SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan || ListState > kNoList) {
     SayWord("inv");
     return true;
   }
@@ -86,7 +86,7 @@ void ToggleStopMode() {
 }
 
 void PassOrPut() {
-  if (MemoryScanState > 0 && ReceiverScanning == 0) {
+  if (MemoryScanState > kNoMemoryScan && ReceiverScanning == 0) {
     PassMemoryChannel();
     return;
   }
@@ -102,7 +102,7 @@ constexpr CommandKey kKeysBeforeScanEnd[] = {
     Key('Z', CheckBankSettings),
     Key('S', +[] { StartLimitEntry("start", kPendingStart); }),
     Key('K', +[] {
-      if (ListState != 1) return;  // nothing browsed, nothing to kill: no word
+      if (ListState != kListBrowsing) return;  // nothing browsed, nothing to kill: no word
       SayWord("kill");
       PendingCommand = kPendingKill;
     }),
@@ -124,7 +124,7 @@ constexpr CommandKey kKeysAfterScanEnd[] = {
       SayWord("radbank");
       PendingCommand = kPendingRadbank;  // the last bank letter stays: "G", Enter repeats it
     }),
-    {keys::kF1, keys::kF7, SelectModeOfKey, false},
+    {modes::kFirstModeKey, modes::kLastModeKey, SelectModeOfKey, false},
     Key('C', ToggleStopMode, true),
     Key(keys::kLeft, +[] { if (!FineTuningRefused()) TuneByHundredHertz(); }),
     Key(keys::kRight, +[] { if (!FineTuningRefused()) TuneByHundredHertz(); }),
@@ -162,7 +162,7 @@ bool ActOnEarlyKey() {
   }
   if (KeyCode == keys::Letter('R')) {
     PendingCommand = kNothingPending;
-    if (ListState == 0) {
+    if (ListState == kNoList) {
       StartSearch();
       return true;
     }

@@ -17,7 +17,6 @@ void ActOnKeyAfterScanEnd();
 
 void SayTunedFrequency();  // what "F" says: the frequency and the mode, or "scan"
 void CheckBankSettings();  // "Z"
-void ResetBankCheck();     // the bank under check back to "A", as at program start
 void StartListScan();      // "R" with a list loaded
 void BrowseList();         // Up and Down with a list loaded for browsing
 void PassMemoryChannel();  // "P" while the memory scan stands on a channel

@@ -1,19 +1,19 @@
 // Enter (and "Q") executes the pending command: its argument is checked, the work done,
 // the result said, and the pending command cleared.
-#include "app/app_state.h"
 #include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {
@@ -21,7 +21,7 @@ namespace {
 void TuneTypedFrequencyOrEndScan() {
   ResumeCountdown = 0;
   FrequencyEntryFresh = 1;
-  if (MemoryScanState > 0 || ListState > 1) {
+  if (MemoryScanState > kNoMemoryScan || ListState > kListBrowsing) {
     command_parts::EndRunningScan();
     return;
   }
@@ -47,7 +47,7 @@ void FinishLimitEntry(const Text& value) {
 
 // The bank commands work on ListLines and BankFileName, which hold the search list while a
 // search runs; they are refused then so that no find is lost.
-bool RefusedDuringSearch() { return SearchActive > 0; }
+bool RefusedDuringSearch() { return SearchActive > kNoSearch; }
 
 // "transfer", "put", "sort" and "bank" take a two- or four-character argument.
 void RunBankOperation(void (*operation)()) {
@@ -84,8 +84,8 @@ void DeleteBankFile() {
 
 // The entry under the browse position exists: a list is browsed and holds entries.
 bool BrowsedEntryExists() {
-  return ListState == 1 && ListIndex >= 4 && ListIndex + 1 < kListSize &&
-         ListLines[4] != EndMarker && ListLines[ListIndex] != EndMarker;
+  return ListState == kListBrowsing && ListIndex >= kFirstEntryLine && ListIndex + 1 < kListSize &&
+         ListLines[kFirstEntryLine] != EndMarker && ListLines[ListIndex] != EndMarker;
 }
 
 void KillBrowsedEntry() {
@@ -131,9 +131,9 @@ void ApplyTypedFrequency() {
   command_parts::Pause();
   SpokenText = FrequencyText;
   TuneVfoA();
-  MemoryScanState = 0;
-  ListState = 0;
-  SearchActive = 0;
+  MemoryScanState = kNoMemoryScan;
+  ListState = kNoList;
+  SearchActive = kNoSearch;
 }
 
 }  // namespace kestrel

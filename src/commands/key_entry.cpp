@@ -1,24 +1,24 @@
 // HandleKey takes one entry of the key queue per timer tick and tests it, in a fixed order,
 // against the pending command and the command keys; EnterDigit collects typed digits.
-#include "app/app_state.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "commands/key_codes.h"
 #include "commands/pending_commands.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/operator_keys.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
@@ -96,7 +96,7 @@ void TakeRadbankLetter() {
 void QuitAfterPendingCommand() {
   QuitRequested = 1;
   RunFlag = 0;
-  if (SearchActive > 0) EndSearch();
+  if (SearchActive > kNoSearch) EndSearch();
   ExecutePendingCommand();
 }
 
@@ -131,9 +131,9 @@ void ActOnCommandKeys(bool spaceMark) {
     PendingCommand = kNothingPending;  // any other key cancels a limit or step entry silently
   }
   if (command_parts::ActOnKeyBeforeScanEnd()) return;
-  if (MemoryScanState == 1 && !spaceMark) {
+  if (MemoryScanState == kMemoryScanStarted && !spaceMark) {
     SayWord("exitscan");
-    MemoryScanState = 0;
+    MemoryScanState = kNoMemoryScan;
   }
   command_parts::ActOnKeyAfterScanEnd();
 }
@@ -152,9 +152,9 @@ void HandleKey() {
   if (KeyCode == keys::kFullStop) KeyCode = keys::kPoint;
   bool spaceMark = false;
   TraceKey(spaceMark);
-  if (LinkState == -1) {
+  if (LinkState == kLinkConnecting) {
     SayWord("rnc");  // the receiver never answered: nothing can be done, the program ends
-    LinkState = 0;
+    LinkState = kLinkGivenUp;
     RunFlag = 0;
     return;
   }
@@ -187,7 +187,7 @@ void HandleKey() {
 }
 
 void EnterDigit() {
-  if (ListState > 1) return;  // a list scan runs: digits mean nothing now
+  if (ListState > kListBrowsing) return;  // a list scan runs: digits mean nothing now
   const std::string typed = KeyCode == keys::kPoint ? "." : CharOf(KeyCode);
   SayWord(KeyCode == keys::kPoint ? "point" : typed);
   auto appendFresh = [&typed](Text& value, int& fresh) {

@@ -1,34 +1,34 @@
 // The loaded list: selecting a bank file, browsing it entry by entry, starting the list
 // scan that the poller runs, and removing the browsed entry.
-#include "app/app_state.h"
+#include "banks/bank_names.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "commands/key_codes.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntry = 4;       // line of the first entry's frequency
 constexpr int kModeLine = 1;
 constexpr int kStepLine = 2;
 constexpr int kEntryLabelBlanks = 39;
 
-bool ListIsEmpty() { return ListLines[kFirstEntry] == EndMarker; }
+bool ListIsEmpty() { return ListLines[kFirstEntryLine] == EndMarker; }
 // No entry at all, or none whose frequency line is a frequency.
-bool NothingToTune() { return FrequencyEntryFrom(kFirstEntry, 2) == 0; }
+bool NothingToTune() { return FrequencyEntryFrom(kFirstEntryLine, 2) == 0; }
 
 // Line of the end marker at or after `from`; kListSize when the table holds none.
 int EndMarkerLine(int from) {
@@ -61,7 +61,7 @@ bool IsStepLine(const Text& line) {
 // Tunes the first entry that has a frequency and takes the list's mode and step; false
 // (nothing sent) when no entry has a frequency.
 bool TuneFirstEntryWithModeAndStep() {
-  ListIndex = kFirstEntry;
+  ListIndex = kFirstEntryLine;
   if (!TuneListEntry()) return false;
   command_parts::Pause();
   ModeText = ListLines[kModeLine];
@@ -77,7 +77,7 @@ bool TuneFirstEntryWithModeAndStep() {
 // No entry to tune: "inv", and the list is let go.
 void RefuseList() {
   SayWord("inv");
-  ListState = 0;
+  ListState = kNoList;
 }
 
 void PrintEntryLabel(const std::string& text) {
@@ -98,7 +98,7 @@ void StartListScan() {
     RefuseList();
     return;
   }
-  ListState = 2;
+  ListState = kListScanStarted;
   TuneFirstEntryWithModeAndStep();
 }
 
@@ -110,14 +110,14 @@ void BrowseList() {
   PrintEntryLabel(Spaces(kEntryLabelBlanks));
   const int direction = KeyCode == keys::kUp ? 2 : -2;
   // Only lines before the end marker are entries, wherever ListIndex was left.
-  const int end = EndMarkerLine(kFirstEntry);
+  const int end = EndMarkerLine(kFirstEntryLine);
   ListIndex += direction;
-  if (ListIndex < kFirstEntry) ListIndex = end - 2;  // down from the first: the last
-  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntry : end - 2;
-  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) ListIndex = kFirstEntry;
+  if (ListIndex < kFirstEntryLine) ListIndex = end - 2;  // down from the first: the last
+  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntryLine : end - 2;
+  if (ListIndex < kFirstEntryLine || ListIndex + 1 >= kListSize) ListIndex = kFirstEntryLine;
   TuneListEntry(direction);
   PrintEntryLabel(ListLines[ListIndex + 1]);
-  if (ListIndex == kFirstEntry) SayWord("beep");  // the first entry is marked by a beep
+  if (ListIndex == kFirstEntryLine) SayWord("beep");  // the first entry is marked by a beep
 }
 
 }  // namespace command_parts
@@ -127,29 +127,29 @@ void SelectBank() {
   BankFileName = "bank" + ArgumentText + ".dat";
   command_parts::Pause();
   if (LoadBankFile() != 0) {  // "bnf" has been said
-    ListState = 0;
-    MemoryScanState = 0;
-    SearchActive = 0;
+    ListState = kNoList;
+    MemoryScanState = kNoMemoryScan;
+    SearchActive = kNoSearch;
     return;
   }
   if (NothingToTune()) {
     // A bank without entries (or without a frequency among them) has nothing to tune or
     // browse.
     SayWord("inv");
-    ListState = 0;
-    MemoryScanState = 0;
-    SearchActive = 0;
+    ListState = kNoList;
+    MemoryScanState = kNoMemoryScan;
+    SearchActive = kNoSearch;
     return;
   }
   PendingCommand = kNothingPending;
-  ListState = 1;
+  ListState = kListBrowsing;
   command_parts::Pause();
   TuneFirstEntryWithModeAndStep();
   SayWord("sel");
 }
 
 int KillListEntry() {
-  if (ListIndex < kFirstEntry || ListIndex + 1 >= kListSize) return 1;
+  if (ListIndex < kFirstEntryLine || ListIndex + 1 >= kListSize) return 1;
   if (ListLines[ListIndex] == EndMarker) return 1;  // no entry stands there
   // Every later entry moves up by one, the end marker with them, wherever it stands.
   for (int i = ListIndex; i + 3 < kListSize; i += 2) {
@@ -157,12 +157,12 @@ int KillListEntry() {
     ListLines[i + 1] = ListLines[i + 3];
     if (ListLines[i] == EndMarker) break;
   }
-  const int endLine = EndMarkerLine(kFirstEntry);
+  const int endLine = EndMarkerLine(kFirstEntryLine);
   if (endLine < kListSize) ListLast = endLine - 2;
   if (ListIsEmpty()) {
     // The only entry went: the empty bank is kept, there is nothing left to browse.
     ListIndex = ListLast;
-    ListState = 0;
+    ListState = kNoList;
     return SaveBankFile();
   }
   if (ListLines[ListIndex] == EndMarker) ListIndex = ListLast;  // the last entry went

@@ -1,20 +1,21 @@
 // The receiver's own memory scan of one bank: starting it ("radbank"), passing over the
 // channel it stopped on ("pass") and ending it with the passed channels given back.
-#include "app/app_state.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/modes.h"
+#include "state/speech.h"
 
 namespace kestrel::command_parts {
 namespace {
@@ -25,8 +26,6 @@ constexpr int kReplyFrequencyDigits = 10;
 constexpr int kModeFieldBlanks = 6;
 constexpr const char* kChannelReplyKeyword = "MX";  // the answer to "MR": "MX" + channel
 
-// The mode digit of a receiver reply, as shown.
-constexpr const char* kModeOfDigit[] = {"WFM", "FM", "AM", "USB", "LSB", "CW"};
 
 // The frequency after "RF" in Hz, ten digits, shown in MHz: 0145500000 gives 145.500000.
 // It ends at the first character that is not a digit (a CR or blank may follow early).
@@ -46,8 +45,11 @@ void TakeReplyFrequency(int rfAt) {
 
 void TakeReplyMode(int mdAt, bool& modeSpoken) {
   const std::string digit = Mid(ReplyText, mdAt + 2, 1);
-  if (digit.size() == 1 && digit[0] >= '0' && digit[0] <= '5') {
-    ModeText = kModeOfDigit[digit[0] - '0'];
+  // The mode digit of the reply is shown by the receiver's name for it.
+  for (const auto& mode : modes::kModes) {
+    if (digit.size() == 1 && modes::DigitOf(mode) != 0 && digit[0] == modes::DigitOf(mode)) {
+      ModeText = mode.digitText;
+    }
   }
   MoveTo(screen::kModeField.x, screen::kModeField.y);
   SetFont(screen::kFace, screen::kLargePoints, screen::kBold);
@@ -95,7 +97,7 @@ void StartMemoryScan() {
   ReadMemoryListing();
   SendScanOfBank();
   PendingCommand = kNothingPending;
-  MemoryScanState = 1;  // the poller follows the scan from here
+  MemoryScanState = kMemoryScanStarted;  // the poller follows the scan from here
   if (ScanVoice == 0) SayWord("scan");
 }
 
@@ -126,8 +128,8 @@ void PassMemoryChannel() {
 
 void EndRunningScan() {
   SayWord("exitscan");
-  MemoryScanState = 0;
-  ListState = 0;
+  MemoryScanState = kNoMemoryScan;
+  ListState = kNoList;
   // The channels passed during the scan are given back to the receiver's scan.
   for (int slot = 1; slot < PassCount && slot < kPassListSize; ++slot) {
     CommandText = kCommandMemoryRead + PassList[slot];

@@ -3,18 +3,15 @@
 #include <limits>
 #include <string>
 
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
 
 namespace kestrel {
 namespace {
-
-constexpr int kKeyPageUp = 33;
-constexpr int kKeyUp = 38;
-constexpr int kKeyRight = 39;
 
 constexpr std::int32_t kHertzPerMegahertz = 1000000;
 constexpr std::int32_t kHertzPerKilohertz = 1000;
@@ -89,19 +86,19 @@ void StepTextToHz() {
 
 void TuneByKilohertz() {
   ReadCurrentFrequency();
-  TuneByHertz(KeyCode == kKeyUp ? kHertzPerKilohertz : -kHertzPerKilohertz);
+  TuneByHertz(KeyCode == keys::kUp ? kHertzPerKilohertz : -kHertzPerKilohertz);
 }
 
 void TuneByHundredHertz() {
   ReadCurrentFrequency();
-  TuneByHertz(KeyCode == kKeyRight ? 100 : -100);
+  TuneByHertz(KeyCode == keys::kRight ? 100 : -100);
 }
 
 void TuneByStep() {
   ReadCurrentFrequency();
   StepTextToHz();
   const std::int64_t stepHz = StepHz;
-  TuneByHertz(KeyCode == kKeyPageUp ? stepHz : -stepHz);
+  TuneByHertz(KeyCode == keys::kPageUp ? stepHz : -stepHz);
 }
 
 }  // namespace kestrel

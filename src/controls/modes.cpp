@@ -1,46 +1,34 @@
 // The receiver's mode, attenuator and noise limiter: each is set, spoken, then sent.
-#include "commands/commands_state.h"
+#include <cstddef>
+#include <iterator>
+
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/modes.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstModeKey = 0x70;  // F1
-constexpr int kLastModeKey = 0x76;   // F7
 constexpr int kModeFieldTrail = 6;   // blanks after the mode text
 
-struct ModeRow {
-  int key;
-  const char* text;     // ModeText as shown
-  const char* word;     // the word spoken
-  const char* command;  // sent to the receiver
-  void (*select)();
-};
+using modes::kModes;
+using modes::ModeIndex;
 
-enum ModeIndex { kFm, kAm, kLsb, kUsb, kWfm, kCw, kAuto };
-
-// In key order, F1 to F7. The CW text carries a trailing blank; a "CW" read back from the
-// receiver has none and so names no row: it is shown but neither spoken nor sent again.
-constexpr ModeRow kModes[] = {
-    {0x70, "FM", "FM", kCommandModeFm, SelectModeFm},
-    {0x71, "AM", "AM", kCommandModeAm, SelectModeAm},
-    {0x72, "LSB", "LSB", kCommandModeLsb, SelectModeLsb},
-    {0x73, "USB", "USB", kCommandModeUsb, SelectModeUsb},
-    {0x74, "WFM", "WFM", kCommandModeWfm, SelectModeWfm},
-    {0x75, "CW ", "cw", kCommandModeCw, SelectModeCw},
-    {0x76, "AUT", "auto", kCommandAutoMode, SelectModeAuto},
-};
+// The SelectMode routine of each row of the mode table, in its order.
+constexpr void (*kSelectMode[])() = {SelectModeFm,  SelectModeAm,  SelectModeLsb, SelectModeUsb,
+                                     SelectModeWfm, SelectModeCw, SelectModeAuto};
+static_assert(std::size(kSelectMode) == std::size(kModes));
 
 void SelectModeOfRow(ModeIndex index) {
-  const ModeRow& row = kModes[index];
+  const modes::Mode& row = kModes[index];
   ModeText = row.text;
   SayWord(row.word);
   CommandText = row.command;
@@ -53,26 +41,26 @@ void SetFontAfterModeField() {
 
 }  // namespace
 
-void SelectModeFm() { SelectModeOfRow(kFm); }
-void SelectModeAm() { SelectModeOfRow(kAm); }
-void SelectModeLsb() { SelectModeOfRow(kLsb); }
-void SelectModeUsb() { SelectModeOfRow(kUsb); }
-void SelectModeWfm() { SelectModeOfRow(kWfm); }
-void SelectModeAuto() { SelectModeOfRow(kAuto); }
+void SelectModeFm() { SelectModeOfRow(modes::kFm); }
+void SelectModeAm() { SelectModeOfRow(modes::kAm); }
+void SelectModeLsb() { SelectModeOfRow(modes::kLsb); }
+void SelectModeUsb() { SelectModeOfRow(modes::kUsb); }
+void SelectModeWfm() { SelectModeOfRow(modes::kWfm); }
+void SelectModeAuto() { SelectModeOfRow(modes::kAuto); }
 
 void SelectModeCw() {
-  SelectModeOfRow(kCw);
+  SelectModeOfRow(modes::kCw);
   SetFontAfterModeField();
 }
 
 void SelectModeOfKey() {
-  for (const ModeRow& row : kModes) {
-    if (KeyCode == row.key) {
-      row.select();
+  for (std::size_t i = 0; i < std::size(kModes); ++i) {
+    if (KeyCode == kModes[i].key) {
+      kSelectMode[i]();
       break;
     }
   }
-  if (KeyCode >= kFirstModeKey && KeyCode <= kLastModeKey) {
+  if (KeyCode >= modes::kFirstModeKey && KeyCode <= modes::kLastModeKey) {
     ShowModeField();
     SetFontAfterModeField();
   }
@@ -89,9 +77,9 @@ void ApplyMode() {
   ShowModeField();
   SetFontAfterModeField();
   // Each routine writes its own text back, so at most one row matches.
-  for (const ModeRow& row : kModes) {
-    if (ModeText == row.text) {
-      row.select();
+  for (std::size_t i = 0; i < std::size(kModes); ++i) {
+    if (ModeText == kModes[i].text) {
+      kSelectMode[i]();
       break;
     }
   }
@@ -102,13 +90,7 @@ void ApplyMode() {
 void SendModeQuietly() {
   ShowModeField();
   SetFontAfterModeField();
-  for (const ModeRow& row : kModes) {
-    if (ModeText == row.text) {
-      CommandText = row.command;
-      SendCommand();
-      break;
-    }
-  }
+  SendModeCommand();
 }
 
 void ToggleAttenuator() {
@@ -125,7 +107,7 @@ void ToggleAttenuator() {
 }
 
 void SendModeCommand() {
-  for (const ModeRow& row : kModes) {
+  for (const modes::Mode& row : kModes) {
     if (ModeText == row.text) {
       CommandText = row.command;
       SendCommand();

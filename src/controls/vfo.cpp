@@ -1,15 +1,15 @@
 // Tuning the two VFOs from MHz texts, the step command and the frequency field.
 #include <string>
 
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

@@ -2,31 +2,28 @@
 
 #include <cstdio>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/screen_map.h"
 #include "runtime/journal.h"
 #include "runtime/platform/window_system.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
 
-WindowRecord* named_window = nullptr;
 // Drawing state used before any window is named.
 WindowRecord no_window;
 
-WindowRecord& Current() { return named_window ? *named_window : no_window; }
+WindowRecord& Current() { return NamedWindow() ? *NamedWindow() : no_window; }
 
 }  // namespace
 
-void NameWindow(WindowRecord& window) { named_window = &window; }
-
 void ResetDisplayState() {
-  named_window = nullptr;
+  ForgetNamedWindow();
   no_window = WindowRecord{};
 }
-WindowRecord* NamedWindow() { return named_window; }
 
 void MoveTo(int x, int y) {
   Current().printX = x;
@@ -79,5 +76,9 @@ void ShowSearchSettings() {
   MoveTo(kSearchEnd.x, kSearchEnd.y);
   Print(SearchEndText, Spaces(8));
 }
+
+namespace {
+const state::OnReset kResetAtStart{ResetDisplayState};  // the drawing state, as at program start
+}  // namespace
 
 }  // namespace kestrel

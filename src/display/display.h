@@ -16,10 +16,6 @@ void MoveTo(int x, int y);
 void SetColour(std::uint32_t colour);
 void SetFont(const std::string& face, int points, int weight);
 
-// The window that drawing goes to: the one named last (OpenWindow names it).
-void NameWindow(WindowRecord& window);
-WindowRecord* NamedWindow();
-
 // One print item in its printed form: a text unchanged, a one-byte item as the character
 // of its code, any other integer as its value and one blank, a floating-point number with
 // two decimals and a blank in place of the sign when it is not negative.

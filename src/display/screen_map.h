@@ -10,6 +10,16 @@ struct Place {
   int y;
 };
 
+// The panel window: caption, place and client size on the desktop, style (a minimise
+// button), and the timer that drives the poller.
+inline constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
+inline constexpr Place kWindowPlace{250, 100};
+inline constexpr int kWindowWidth = 950;
+inline constexpr int kWindowHeight = 500;
+inline constexpr int kWindowStyle = 0x20000;
+inline constexpr int kTimerPeriodMs = 100;
+inline constexpr int kTimerNumber = 1;
+
 inline constexpr std::uint32_t kBlack = 0;
 inline constexpr std::uint32_t kRed = 0xff;
 inline constexpr std::uint32_t kGreen = 0xff00;

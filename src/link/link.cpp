@@ -1,10 +1,10 @@
 #include "link/link.h"
 
-#include "link/link_state.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "runtime/files.h"
 #include "speech/speech.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
@@ -68,7 +68,7 @@ void LogReply() {
   LogLine = "RX= " + ReplyText;
   WriteTraceLine();
   if (DisplayLine == "Connecting") {
-    LinkState = 1;
+    LinkState = kLinkAnswered;
     SayWord("connected");
     DisplayLine = ">";
   }

@@ -5,10 +5,6 @@
 
 namespace kestrel {
 
-inline constexpr int kLinkWorking = 0;
-inline constexpr int kLinkLost = 1;
-inline constexpr int kLinkReopened = 2;
-
 // Opens PortNumber at BaudRate with the receiver's line shape (8 data bits, no parity, two
 // stop bits) and reads that return at once; 1 when it opened.
 int OpenReceiverLink();

@@ -4,6 +4,7 @@
 #include <string_view>
 
 #include "runtime/journal.h"
+#include "state/reset.h"
 
 namespace kestrel {
 
@@ -115,5 +116,9 @@ int PortGone(int port) {
 void CloseAllPorts() {
   for (int port = 1; port <= kPortCount; ++port) ClosePort(port);
 }
+
+namespace {
+const state::OnReset kResetAtStart{CloseAllPorts};  // no port open, as at program start
+}  // namespace
 
 }  // namespace kestrel

@@ -4,16 +4,10 @@
 
 namespace kestrel {
 
+// The mode commands stand in the mode table, state/modes.h.
 inline constexpr const char* kCommandTuneVfoA = "VA";     // + VFO frequency form
 inline constexpr const char* kCommandTuneVfoB = "VB";     // + VFO frequency form
 inline constexpr const char* kCommandStep = "ST";         // + step form
-inline constexpr const char* kCommandModeWfm = "MD0";
-inline constexpr const char* kCommandModeFm = "MD1";
-inline constexpr const char* kCommandModeAm = "MD2";
-inline constexpr const char* kCommandModeUsb = "MD3";
-inline constexpr const char* kCommandModeLsb = "MD4";
-inline constexpr const char* kCommandModeCw = "MD5";
-inline constexpr const char* kCommandAutoMode = "AU1";
 inline constexpr const char* kCommandAttenuatorOn = "AT1";
 inline constexpr const char* kCommandAttenuatorOff = "AT0";
 inline constexpr const char* kCommandNoiseLimiterOn = "NL1";

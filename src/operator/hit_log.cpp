@@ -5,15 +5,15 @@
 #include <algorithm>
 #include <cctype>
 
-#include "app/app_state.h"
-#include "app/polling_steps.h"
-#include "banks/banks_state.h"
-#include "controls/controls_state.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
 #include "operator/operator_keys.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -74,10 +74,10 @@ void Open(HitSource source, const std::string& where, const std::string& label) 
 
 bool StillHeld() {
   switch (held.source) {
-    case HitSource::kSearch: return SearchActive == polling::kSearchHalted;
+    case HitSource::kSearch: return SearchActive == kSearchHalted;
     case HitSource::kMemoryScan:
-      return MemoryScanState == polling::kMemoryScanStopped && ReceiverScanning == 0;
-    case HitSource::kListScan: return ListState == polling::kListScanHeld && ReceiverScanning == 0;
+      return MemoryScanState == kMemoryScanStopped && ReceiverScanning == 0;
+    case HitSource::kListScan: return ListState == kListScanHeld && ReceiverScanning == 0;
     case HitSource::kNone: return false;
   }
   return false;
@@ -143,5 +143,9 @@ void ResetHitLog() {
   failure_said = false;
   hit_log::ForgetHitCounts();
 }
+
+namespace {
+const state::OnReset kResetAtStart{ResetHitLog};  // the hit log, as at program start
+}  // namespace
 
 }  // namespace kestrel

@@ -4,26 +4,25 @@
 #include <string>
 #include <vector>
 
-#include "app/app.h"
-#include "app/app_state.h"
-#include "banks/banks_state.h"
+#include "banks/bank_names.h"
 #include "commands/commands_internal.h"
-#include "commands/commands_state.h"
-#include "commands/key_codes.h"
-#include "controls/controls_state.h"
-#include "link/link_state.h"
 #include "link/receiver_commands.h"
-#include "operator/operator_state.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/link.h"
+#include "state/operator.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kFirstEntry = 4;  // frequency line of a bank's first entry
 constexpr int kLowestToneHz = 300;
 constexpr int kHighestToneHz = 1500;
 constexpr int kHighestLevel = 255;
@@ -42,21 +41,21 @@ void SayOnOff(const char* word, int on) {
 // Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
 int EntryPosition() {
   int line = ListIndex;
-  if (ListState > 2) line = ListIndex > kFirstEntry ? ListIndex - 2 : ListLast;
-  return line >= kFirstEntry ? (line - kFirstEntry) / 2 + 1 : 1;
+  if (ListState > kListScanStarted) line = ListIndex > kFirstEntryLine ? ListIndex - 2 : ListLast;
+  return line >= kFirstEntryLine ? (line - kFirstEntryLine) / 2 + 1 : 1;
 }
 
 void SayWhatRuns() {
-  if (SearchActive > 0) {
+  if (SearchActive > kNoSearch) {
     SayWord("srch");
     SayWord("found");
     SayDigits(std::to_string(FoundCount));
-  } else if (MemoryScanState > 0) {
+  } else if (MemoryScanState > kNoMemoryScan) {
     SayWord("scan");
     SayWord("radbank");
     SayWord(LastScanBank.str());
-  } else if (ListState > 0) {
-    if (ListState > 1) SayWord("scan");
+  } else if (ListState > kNoList) {
+    if (ListState > kListBrowsing) SayWord("scan");
     SayWord("bank");
     SayDigits(Mid(BankFileName.str(), 5, 2));
     SayWord("entry");

@@ -3,23 +3,22 @@
 // read on the next, as a key and its 0 entry are. Keys always come first.
 #include <algorithm>
 
-#include "app/app_state.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
 
 constexpr int kHzPerMegahertz = 1000000;
 constexpr int kDecimals = 6;
-constexpr int kListScanStarted = 2;  // ListState from which a list scan runs
 
 // A typed frequency or the argument of a command is under way: a remote set would change
 // the text the operator is typing into, so it waits until that entry is done.
@@ -48,7 +47,7 @@ void ApplyRemoteSet(const RemoteSet& set) {
 namespace rigctl {
 
 bool SetsRefusedNow() {
-  return SearchActive > 0 || MemoryScanState > 0 || ListState >= kListScanStarted;
+  return SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan || ListState >= kListScanStarted;
 }
 
 void QueueRemoteSet(RemoteSetKind kind, const std::string& value, const std::string& request) {
@@ -106,7 +105,7 @@ bool ServeRemoteSet() {
     RemoteSets.clear();
     return false;
   }
-  if (OperatorEntryUnderWay() || LinkState != 1) return false;
+  if (OperatorEntryUnderWay() || LinkState != kLinkAnswered) return false;
   const RemoteSet set = RemoteSets.front();
   RemoteSets.erase(RemoteSets.begin());
   ApplyRemoteSet(set);

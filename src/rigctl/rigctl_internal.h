@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <string>
 
-#include "rigctl/rigctl_state.h"
+#include "state/rigctl.h"
 
 namespace kestrel::rigctl {
 

@@ -9,9 +9,9 @@
 #include <utility>
 #include <vector>
 
-#include "controls/controls_state.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {

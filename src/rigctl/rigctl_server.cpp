@@ -7,10 +7,10 @@
 #include <vector>
 
 #include "rigctl/rigctl.h"
-#include "rigctl/rigctl_state.h"
 #include "runtime/journal.h"
 #include "runtime/platform/net_sockets.h"
 #include "runtime/window.h"
+#include "state/rigctl.h"
 
 namespace kestrel {
 namespace {

@@ -2,15 +2,15 @@
 
 #include <map>
 
-#include "display/display.h"
 #include "runtime/journal.h"
 #include "runtime/platform/sound_player.h"
 
 namespace kestrel {
 namespace {
 
-// The window whose events ProcessEvents hands out: the one opened last.
-WindowRecord* opened_last = nullptr;
+// The program's window: opened or named last. ProcessEvents hands out its events and
+// drawing goes to it.
+WindowRecord* named_window = nullptr;
 // Work done once per pass of the event loop, beside the events (the network control port).
 EventHandler loop_service = nullptr;
 // The handlers of the descriptors the event loop also wakes for.
@@ -34,10 +34,15 @@ int OpenWindow(WindowRecord& window, int x, int y, int width, int height, int /*
   window = WindowRecord{};
   window.handler = handler;
   window.open = platform::GetWindowSystem().Open(x, y, width, height, caption);
-  opened_last = &window;
-  NameWindow(window);
+  named_window = &window;
   return window.open ? 1 : 0;
 }
+
+void NameWindow(WindowRecord& window) { named_window = &window; }
+
+WindowRecord* NamedWindow() { return named_window; }
+
+void ForgetNamedWindow() { named_window = nullptr; }
 
 void StartTimer(WindowRecord& window, int periodMs, int timerNumber) {
   if (!window.open) return;
@@ -68,8 +73,8 @@ void StopWatchingReadable(int fd) {
 void PresentDrawing() { platform::GetWindowSystem().Present(); }
 
 void ProcessEvents(int /*wait*/) {
-  if (!opened_last) return;
-  WindowRecord& window = *opened_last;
+  if (!named_window) return;
+  WindowRecord& window = *named_window;
   if (!window.open) {
     // Without a window no event will ever come: rather than wait forever, the program is
     // asked to close, as if the close box had been used.
@@ -117,7 +122,7 @@ void CloseWindow(WindowRecord& window) {
 }
 
 void ForgetOpenedWindow() {
-  opened_last = nullptr;
+  ForgetNamedWindow();
   loop_service = nullptr;
 }
 

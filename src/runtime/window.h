@@ -24,7 +24,13 @@ extern int EventMessage;  // code of the event being handled (256, 257, 275, 327
 extern int EventCode;     // its first parameter: virtual-key code, timer number
 extern int EventData;     // its second parameter
 
-// Opens and shows the window and remembers the handler. Returns 1 when it opened, else 0.
+// The program's window, whose events ProcessEvents hands out and to which drawing goes: the
+// one opened or named last.
+void NameWindow(WindowRecord& window);
+WindowRecord* NamedWindow();
+void ForgetNamedWindow();  // no window named: drawing goes to standard output
+// Opens and shows the window, names it and remembers the handler. Returns 1 when it opened,
+// else 0.
 int OpenWindow(WindowRecord& window, int x, int y, int width, int height, int style,
                WindowRecord* parent, const std::string& caption, EventHandler handler);
 void StartTimer(WindowRecord& window, int periodMs, int timerNumber);

@@ -8,6 +8,7 @@
 
 #include "runtime/platform/clock.h"
 #include "runtime/vocabulary.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -109,5 +110,9 @@ void OpenTextLineFromEnvironment() {
 }
 
 void SetTextLineOutput(std::FILE* output) { text_output = output; }
+
+namespace {
+const state::OnReset kResetAtStart{ResetAnnouncements};  // the announcements, as at program start
+}  // namespace
 
 }  // namespace kestrel

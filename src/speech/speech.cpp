@@ -1,29 +1,29 @@
 #include "speech/speech.h"
 
-#include "banks/banks_state.h"
-#include "controls/controls_state.h"
-#include "link/link_state.h"
+#include <algorithm>
+
 #include "runtime/files.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/modes.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {
 
-struct ModeWord {
-  const char* text;  // ModeText as shown
+struct AttenuatorWord {
+  const char* text;  // the attenuator's text as shown
   const char* word;  // the file spoken for it
 };
 
-// The word of each mode text (and of the attenuator texts); at most one row matches.
+// SpeakMode also names the attenuator texts.
 // voice-words: column 2
-constexpr ModeWord kModeWords[] = {
-    {"WFM", "wfm.wav"}, {"FM", "fm.wav"},         {"AM", "am.wav"},
-    {"USB", "usb.wav"}, {"LSB", "lsb.wav"},       {"CW ", "cw.wav"},
-    {"AUT", "auto"},    {"ATT ON", "atton.wav"},  {"ATT OFF", "attoff.wav"},
-};
+constexpr AttenuatorWord kAttenuatorWords[] = {{"ATT ON", "atton.wav"}, {"ATT OFF", "attoff.wav"}};
 
 // A number text with a point loses its trailing zeros but keeps one digit after the point:
 // 145.500 is spoken 145.5, 145.000 and 145. are spoken 145.0.
@@ -57,7 +57,7 @@ void SayWordInBackground(const std::string& word) {
 void PlayFixedWord(const std::string& word) { Play(SoundFolder + word, kPlaySync); }
 
 void SpeakFrequency() {
-  if (SearchActive == 1) SayWord("srching");
+  if (SearchActive == kSearchRunning) SayWord("srching");
   // The length is read again on every pass: the first pass may shorten or lengthen the text.
   for (int i = 1; i <= Length(SpokenText.str()); ++i) {
     ShortenFraction();
@@ -66,9 +66,20 @@ void SpeakFrequency() {
   }
 }
 
+void SpeakSignalLevel() {
+  constexpr int kHighestDigit = 9;
+  SayWord("s");
+  SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
+  if (SignalLevel > kHighestDigit) SayWord("plus");
+}
+
 void SpeakMode() {
   SpokenText = ModeText;
-  for (const auto& row : kModeWords) {
+  // At most one row of the two tables matches.
+  for (const auto& mode : modes::kModes) {
+    if (SpokenText == mode.text) SayWord(mode.spokenWord);
+  }
+  for (const auto& row : kAttenuatorWords) {
     if (SpokenText == row.text) SayWord(row.word);
   }
 }

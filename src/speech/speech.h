@@ -23,5 +23,7 @@ namespace kestrel {
 void SpeakFrequency();
 // Speaks the word of ModeText (copied into SpokenText).
 void SpeakMode();
+// Speaks SignalLevel as "s" and a digit, with "plus" above 9.
+void SpeakSignalLevel();
 
 }  // namespace kestrel

@@ -5,10 +5,10 @@
 
 #include <unistd.h>
 
-#include "app/app_state.h"
 #include "display/display.h"
-#include "link/link_state.h"
 #include "link/port.h"
+#include "state/app.h"
+#include "state/link.h"
 
 namespace kestrel::fakes {
 

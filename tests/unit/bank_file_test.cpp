@@ -9,7 +9,7 @@
 
 #include "bank_test_files.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
+#include "state/banks.h"
 
 namespace kestrel::testing {
 namespace {

@@ -5,7 +5,7 @@
 #include <vector>
 
 #include "fakes/kestrel_test.h"
-#include "speech/speech_state.h"
+#include "state/speech.h"
 
 namespace kestrel::testing {
 

@@ -2,9 +2,9 @@
 
 #include "bank_test_files.h"
 #include "banks/banks.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
 #include "runtime/journal.h"
+#include "state/banks.h"
+#include "state/commands.h"
 
 namespace kestrel::testing {
 namespace {

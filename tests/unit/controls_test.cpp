@@ -3,23 +3,24 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "display/screen_map.h"
 #include "fakes/kestrel_test.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kPageUp = 33;
-constexpr int kPageDown = 34;
-constexpr int kLeft = 37;
-constexpr int kUp = 38;
-constexpr int kRight = 39;
-constexpr int kDown = 40;
+using keys::kDown;
+using keys::kLeft;
+using keys::kPageDown;
+using keys::kPageUp;
+using keys::kRight;
+using keys::kUp;
 
 class ControlsTest : public fakes::KestrelTest {
  protected:

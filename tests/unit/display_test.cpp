@@ -4,14 +4,14 @@
 #include <fstream>
 #include <sstream>
 
-#include "app/app_state.h"
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "fakes/kestrel_test.h"
 #include "runtime/journal.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {

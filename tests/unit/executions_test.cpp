@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <filesystem>
 
-#include "commands/key_codes.h"
+#include "state/key_codes.h"
 #include "commands/pending_commands.h"
 #include "unit/commands_fixture.h"
 

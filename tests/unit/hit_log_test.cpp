@@ -2,11 +2,11 @@
 
 #include <filesystem>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "operator/hit_log.h"
 #include "polling_fixture.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel {
 namespace {

@@ -1,6 +1,6 @@
 #include <gtest/gtest.h>
 
-#include "commands/key_codes.h"
+#include "state/key_codes.h"
 #include "commands/pending_commands.h"
 #include "runtime/files.h"
 #include "unit/commands_fixture.h"

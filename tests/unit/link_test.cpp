@@ -2,10 +2,10 @@
 
 #include "fakes/kestrel_test.h"
 #include "link/link.h"
-#include "link/link_state.h"
 #include "link/port.h"
-#include "speech/speech_state.h"
 #include "runtime/files.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

@@ -2,12 +2,12 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/app_state.h"
-#include "banks/banks_state.h"
-#include "controls/controls_state.h"
 #include "fakes/kestrel_test.h"
-#include "link/link_state.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/controls.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

@@ -3,12 +3,13 @@
 #include <string>
 #include <vector>
 
-#include "app/app_state.h"
-#include "commands/commands_state.h"
 #include "controls/controls.h"
-#include "controls/controls_state.h"
 #include "fakes/kestrel_test.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/key_codes.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {
@@ -42,10 +43,10 @@ struct ModeKeyCase {
 };
 
 const ModeKeyCase kModeKeys[] = {
-    {0x70, "FM", "FM", "MD1\r"},    {0x71, "AM", "AM", "MD2\r"},
-    {0x72, "LSB", "LSB", "MD4\r"},  {0x73, "USB", "USB", "MD3\r"},
-    {0x74, "WFM", "WFM", "MD0\r"},  {0x75, "CW ", "cw", "MD5\r"},
-    {0x76, "AUT", "auto", "AU1\r"},
+    {keys::kF1, "FM", "FM", "MD1\r"},    {keys::kF2, "AM", "AM", "MD2\r"},
+    {keys::kF3, "LSB", "LSB", "MD4\r"},  {keys::kF4, "USB", "USB", "MD3\r"},
+    {keys::kF5, "WFM", "WFM", "MD0\r"},  {keys::kF6, "CW ", "cw", "MD5\r"},
+    {keys::kF7, "AUT", "auto", "AU1\r"},
 };
 
 TEST_F(ModesTest, EveryModeKeySetsSpeaksSendsAndRedrawsTheField) {
@@ -82,8 +83,8 @@ TEST_F(ModesTest, OnlyTheCwRoutineLeavesTheSmallFontBehind) {
 
 TEST_F(ModesTest, KeysNextToTheModeKeysDoNothing) {
   ModeText = "FM";
-  PressModeKey(0x6f);
-  PressModeKey(0x77);
+  PressModeKey(keys::kF1 - 1);
+  PressModeKey(keys::kF7 + 1);  // F8
   EXPECT_TRUE(window.drawn.empty());
   EXPECT_EQ(Sent(), "");
   EXPECT_TRUE(sound.Words().empty());

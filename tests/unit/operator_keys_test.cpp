@@ -2,12 +2,12 @@
 
 #include <cstdio>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
-#include "operator/operator_state.h"
 #include "polling_fixture.h"
 #include "speech/announcements.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/operator.h"
 
 namespace kestrel {
 namespace {

@@ -6,11 +6,11 @@
 #include <vector>
 
 #include "app/app.h"
-#include "app/app_state.h"
 #include "fakes/kestrel_test.h"
-#include "link/link_state.h"
 #include "runtime/window.h"
-#include "speech/speech_state.h"
+#include "state/app.h"
+#include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel {
 

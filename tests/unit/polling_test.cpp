@@ -1,7 +1,8 @@
 #include <gtest/gtest.h>
 
-#include "commands/commands_state.h"
 #include "polling_fixture.h"
+#include "speech/speech.h"
+#include "state/commands.h"
 
 namespace kestrel {
 namespace {

@@ -1,12 +1,12 @@
 #include <gtest/gtest.h>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "polling_fixture.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
-#include "rigctl/rigctl_state.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/rigctl.h"
 
 namespace kestrel {
 namespace {

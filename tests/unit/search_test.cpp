@@ -1,12 +1,12 @@
 #include <sstream>
 
-#include "app/app_state.h"
 #include "bank_test_files.h"
-#include "banks/banks_state.h"
 #include "banks/search.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
+#include "state/app.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace kestrel::testing {
 namespace {

@@ -5,12 +5,12 @@
 #include <string>
 #include <vector>
 
-#include "banks/banks_state.h"
-#include "controls/controls_state.h"
 #include "fakes/kestrel_test.h"
 #include "runtime/journal.h"
 #include "runtime/sound.h"
-#include "speech/speech_state.h"
+#include "state/banks.h"
+#include "state/controls.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

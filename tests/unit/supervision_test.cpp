@@ -1,10 +1,10 @@
 #include <gtest/gtest.h>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
-#include "link/link_state.h"
 #include "polling_fixture.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {

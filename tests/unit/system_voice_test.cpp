@@ -8,7 +8,7 @@
 #include "fakes/kestrel_test.h"
 #include "runtime/vocabulary.h"
 #include "speech/speech.h"
-#include "speech/speech_state.h"
+#include "state/speech.h"
 
 namespace kestrel {
 namespace {

@@ -3,11 +3,11 @@
 #include <fstream>
 #include <vector>
 
-#include "app/app_state.h"
 #include "display/display.h"
 #include "fakes/kestrel_test.h"
 #include "runtime/journal.h"
 #include "runtime/window.h"
+#include "state/app.h"
 
 namespace kestrel {
 namespace {

@@ -15,21 +15,20 @@
 #include <string>
 #include <thread>
 
-#include "banks/banks_state.h"
-#include "commands/commands_state.h"
-#include "controls/controls_state.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "runtime/platform/linux_window.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "state/banks.h"
+#include "state/commands.h"
+#include "state/controls.h"
 
 namespace {
 
 using namespace kestrel;
 using namespace kestrel::screen;
 
-constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
 constexpr int kStallTick = 5;
 
 struct Options {
@@ -190,7 +189,10 @@ int main(int argc, char** argv) {
   }
   kestrel::platform::SdlWindowSystem windows;
   kestrel::platform::InstallWindowSystem(&windows);
-  if (!OpenWindow(panel, 250, 100, 950, 500, 0x20000, nullptr, kCaption, HandleEvent)) return 1;
+  if (!OpenWindow(panel, kWindowPlace.x, kWindowPlace.y, kWindowWidth, kWindowHeight, kWindowStyle,
+                  nullptr, kCaption, HandleEvent)) {
+    return 1;
+  }
   if (!DrawScene(options.scene)) {
     std::fprintf(stderr, "panel-look: no scene %s\n", options.scene.c_str());
     CloseWindow(panel);
@@ -202,7 +204,7 @@ int main(int argc, char** argv) {
     if (!windows.SaveScreenshot(options.screenshot)) std::fprintf(stderr, "panel-look: no screenshot\n");
     Say("screenshot\t" + options.screenshot);
   }
-  StartTimer(panel, 100, 1);
+  StartTimer(panel, kTimerPeriodMs, kTimerNumber);
   while (running) ProcessEvents(0);
   StopTimer(panel, 1);
   CloseWindow(panel);

@@ -9,6 +9,4 @@ extern Text WaveFolder;   // prefix of every spoken word: "wave\", or "" with sp
 extern Text SoundFolder;  // prefix of the pause "shdel" and the waiting "beep"s: always "wave\"
 extern int ScanVoice;     // 1: scan and stop reports of scans are spoken
 
-void ResetSpeechState();
-
 }  // namespace kestrel

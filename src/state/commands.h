@@ -18,6 +18,4 @@ extern int PassCount;            // next free slot of PassList; 1 when empty
 extern int StopMode;             // 1: a halted search stays halted; 0: it is told to go on
 extern Text LastScanBank;        // bank letter of the last memory scan started; "X" for none
 
-void ResetCommandsState();
-
 }  // namespace kestrel

@@ -5,7 +5,4 @@ namespace kestrel {
 
 extern int LevelTones;  // 1: a short tone follows each level poll that found a signal
 
-// Puts the level tones, the hit log and the kept announcement back to their start.
-void ResetOperatorState();
-
 }  // namespace kestrel

@@ -1,5 +1,5 @@
-// The key codes that the command entry tells apart: the platform's virtual-key codes of
-// the key-down event. Letters arrive as their upper-case codes whatever the shift state.
+// The key codes that the program tells apart (the named values of KeyCode): the platform's
+// virtual-key codes of the key-down event. Letters arrive as their upper-case codes whatever the shift state.
 #pragma once
 
 namespace kestrel::keys {
@@ -17,6 +17,11 @@ inline constexpr int kPoint = 46;  // the decimal point (the Delete key gives it
 inline constexpr int kDigit0 = 48;
 inline constexpr int kDigit9 = 57;
 inline constexpr int kF1 = 112;
+inline constexpr int kF2 = 113;
+inline constexpr int kF3 = 114;
+inline constexpr int kF4 = 115;
+inline constexpr int kF5 = 116;
+inline constexpr int kF6 = 117;
 inline constexpr int kF7 = 118;
 inline constexpr int kFullStop = 190;  // the main keyboard's full stop, taken as the point
 

@@ -16,6 +16,4 @@ extern Text ModeText;           // mode as shown: "FM", "AM", "WFM", "USB", "LSB
 extern int AttenuatorOn;        // 0 or 1
 extern int NoiseLimiterOn;      // 0 or 1
 
-void ResetControlsState();
-
 }  // namespace kestrel

@@ -30,6 +30,4 @@ extern std::vector<RemoteSet> RemoteSets;  // waiting sets, oldest first, at mos
 extern int RemoteReplyOwed;  // 1: the next tick reads the receiver's answer to a remote set
 extern int LevelReading;     // the receiver's last level reading, 0..255
 
-void ResetRigctlState();
-
 }  // namespace kestrel

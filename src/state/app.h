@@ -4,6 +4,7 @@
 #include "runtime/files.h"
 #include "runtime/text.h"
 #include "runtime/window.h"
+#include "state/reset.h"
 
 namespace kestrel {
 
@@ -22,18 +23,30 @@ extern int RunFlag;              // the event loop runs while it is not 0
 extern int KeyHeld;                    // 1 from a key-down until the next key-up
 extern int KeyQueue[kKeyQueueSize];    // pending key codes, oldest first, each followed by 0
 extern int KeyQueueCount;              // used entries of KeyQueue
-extern int PollState;                  // 0..6, the polling machine
+extern int PollState;                  // the step of the polling machine, one of:
+inline constexpr int kServeKeys = 0;          // hand one queued key to HandleKey, or go on
+inline constexpr int kAskLevel = 1;           // send "LM"
+inline constexpr int kReadLevel = 2;          // level display and supervision
+inline constexpr int kAskFrequency = 3;       // send "RX" after a search halt
+inline constexpr int kReadFrequency = 4;      // read the halted search's frequency
+inline constexpr int kWaitForScanStop = 5;    // one tick of delay after a memory-scan stop
+inline constexpr int kShowScanFrequency = 6;  // where the memory scan stopped
 extern int ReceiverScanning;           // 1 when the last level reply carried "%" third
 extern int SignalLevel;                // signal level in bar cells
 extern Text LevelBarText;              // 18 asterisks
-extern int MemoryScanState;            // 0 none, 1 started, 2 scanning, 3 stopped
+extern int MemoryScanState;            // the receiver's memory scan, one of:
+inline constexpr int kNoMemoryScan = 0;
+inline constexpr int kMemoryScanStarted = 1;   // not yet reported, or to be announced again
+inline constexpr int kMemoryScanReported = 2;  // scanning, and said so
+inline constexpr int kMemoryScanStopped = 3;
 extern int StopHoldoff;                // polls left before a scanning report after a stop
-extern int ListState;                  // 0 none, 1 browsing, 2 scan started, 3 scanning, 4 stopped
+extern int ListState;                  // the loaded bank's list, one of:
+inline constexpr int kNoList = 0;
+inline constexpr int kListBrowsing = 1;
+inline constexpr int kListScanStarted = 2;
+inline constexpr int kListScanning = 3;
+inline constexpr int kListScanHeld = 4;        // the list scan stopped on an entry
 extern int ResumeCountdown;            // level polls left before a halted search goes on
 extern int LevelPollsRead;             // level replies read (or found missing) since start, 0..1
-
-// Puts every program-wide variable back to its value at program start.
-void ResetProgramState();
-void ResetAppState();
 
 }  // namespace kestrel

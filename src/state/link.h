@@ -12,17 +12,20 @@ extern Text CommandText;   // the next command; after SendCommand it ends with C
 extern Text ReplyText;     // the last reply as cut by ReadReply; "" when nothing usable came
 extern int BytesWaiting;   // bytes waiting on the port, then the count actually read
 extern int MatchPosition;  // position at which ReadReply found the reply keyword
-extern int LinkState;      // -1 until the receiver answers, 1 once it has, 0 when given up
+extern int LinkState;      // whether the receiver has answered, one of:
+inline constexpr int kLinkConnecting = -1;  // not yet
+inline constexpr int kLinkGivenUp = 0;      // no longer waited for
+inline constexpr int kLinkAnswered = 1;
 extern Text DisplayLine;   // "Connecting" until the first reply, then ">"
-extern int LinkLost;       // 0 link working, 1 port gone (reopened once a second), 2 reopened
-                           // and waiting for the answer to its level request
+extern int LinkLost;       // whether the link works, one of:
+inline constexpr int kLinkWorking = 0;
+inline constexpr int kLinkLost = 1;      // port gone, opened again once a second
+inline constexpr int kLinkReopened = 2;  // opened again, waiting for the answer to "LM"
 extern int ReopenCountdown;  // ticks until the next reopening, or left for the answer
 
 // Trace state shared with the main line and the command entry.
 extern int DebugFlag;        // 1: the trace "debug1.dat" is written
 extern FileVariable TraceFile;
 extern Text LogLine;         // the trace line being written
-
-void ResetLinkState();
 
 }  // namespace kestrel

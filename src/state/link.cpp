@@ -1,0 +1,22 @@
+// The program-wide variables of link/ with their start values.
+#include "state/link.h"
+
+#include "state/reset.h"
+
+namespace kestrel {
+
+KESTREL_STATE(int, PortNumber, 0);
+KESTREL_STATE(int, BaudRate, 0);
+KESTREL_STATE(Text, CommandText);
+KESTREL_STATE(Text, ReplyText);
+KESTREL_STATE(int, BytesWaiting, 0);
+KESTREL_STATE(int, MatchPosition, 0);
+KESTREL_STATE(int, LinkState, kLinkGivenUp);
+KESTREL_STATE(Text, DisplayLine);
+KESTREL_STATE(int, LinkLost, kLinkWorking);
+KESTREL_STATE(int, ReopenCountdown, 0);
+KESTREL_STATE(int, DebugFlag, 0);
+KESTREL_STATE(FileVariable, TraceFile);
+KESTREL_STATE(Text, LogLine);
+
+}  // namespace kestrel
