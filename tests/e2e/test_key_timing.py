@@ -56,15 +56,7 @@ def happenings(panel):
     return [item[:2] if item[0] == "SAY" else item for item in collapsed[start:end + 1]]
 
 
-class KeyTiming(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class KeyTiming(e2e.XvfbTestCase):
     def run_script(self, ticks, seed):
         """Types the script, each key once the panel is polling at rest again and after a
         random wait of up to a whole poll, and returns what the panel did."""

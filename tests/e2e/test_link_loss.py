@@ -18,14 +18,6 @@ WRITTEN_ENTRIES = [("%.1f" % (146 + i / 10), "ch%d" % i) for i in range(30)]
 
 
 class LinkLoss(FaultChecks):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
     def pull_link(self, panel):
         """The receiver goes away: the simulator ends and takes its link with it."""
         since = panel.journal()[-1].ms + 1

@@ -23,15 +23,7 @@ TYPED_PHRASES = ["one", "four", "five", "point", "five", "OK"]
 FALLBACK_BOUND_MS = 5000 + 3000
 
 
-class SystemVoice(unittest.TestCase):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
+class SystemVoice(e2e.XvfbTestCase):
     def setUp(self):
         self.server_folder = tempfile.mkdtemp(prefix="kestrel-speech-")
         self.server = None

@@ -29,14 +29,6 @@ def contains_run(words, run):
 
 
 class Trust(FaultChecks):
-    @classmethod
-    def setUpClass(cls):
-        cls.x = e2e.start_xvfb()
-
-    @classmethod
-    def tearDownClass(cls):
-        cls.x.stop()
-
     def test_a_key_typed_during_the_announcement_waits_for_the_receiver(self):
         # The real voice set makes the announcement last a few seconds: the key is taken
         # before the receiver has been asked anything.
