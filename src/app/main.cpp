@@ -1,6 +1,7 @@
 // The program entry: the working folder is entered, the Linux implementations of the
 // platform are installed, then the main line runs. --rigctl[=ADDRESS:PORT] opens the
 // network control port.
+#include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
@@ -79,6 +80,9 @@ int main(int argc, char** argv) {
   RigControlOption rig;
   const int done = ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), rig);
   if (done >= 0) return done;
+  // A reader that went away (a closed pipe on standard output) is a failed write, never
+  // the end of the panel.
+  std::signal(SIGPIPE, SIG_IGN);
   OpenJournalFromEnvironment();
   OpenTextLineFromEnvironment();
   platform::TermiosSerialPorts serial_ports;

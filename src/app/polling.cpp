@@ -30,12 +30,15 @@ constexpr int kNoKey = 999;         // KeyCode while no key is down
 constexpr int kCellsPerLevel = 12;  // level units per bar cell
 
 // Every press adds its code and a 0; the 0 makes the command entry read the receiver's
-// answer one tick later. A press that finds no room for both is dropped, but the key still
-// counts as held, so its auto-repeat cannot slip in once the queue has drained a little.
+// answer one tick later. A press that finds no room for both waits in the window's events
+// (and every key after it) until a tick has made room: no typed key is lost.
 void QueueKey() {
   if (KeyHeld == 1) return;  // auto-repeat, or a second key while one is down
+  if (KeyQueueCount < 0 || KeyQueueCount > kKeyQueueSize - 2) {
+    HoldBackEvent();
+    return;
+  }
   KeyHeld = 1;
-  if (KeyQueueCount < 0 || KeyQueueCount > kKeyQueueSize - 2) return;
   KeyQueue[KeyQueueCount] = EventCode;
   KeyQueue[KeyQueueCount + 1] = 0;
   KeyQueueCount += 2;

@@ -116,14 +116,16 @@ void ForgetHitCounts() {
   counts_read = false;
 }
 
-// Never through a link, never into anything but a plain file.
+// Never through a link, never into anything but a plain file, and never waiting to open
+// (a FIFO or a device in its place is refused at once).
 bool AppendHitLine(const HitLine& line) {
-  const int fd = ::open(kFileName, O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int fd = ::open(kFileName,
+                        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
   if (fd < 0) return false;
   struct stat info {};
   bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
   if (ok && !counts_read) {
-    const int reader = ::open(kFileName, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+    const int reader = ::open(kFileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
     if (reader >= 0) {
       ReadCounts(reader, info.st_size);
       ::close(reader);

@@ -95,9 +95,9 @@ void ToggleLevelTones() {
 
 bool ActOnOperatorKey() {
   if (KeyCode == keys::Letter('V')) {
-    SayStatus();
+    SpeakYieldingToKeys(SayStatus);
   } else if (KeyCode == keys::Letter('Y')) {
-    SayAgain();
+    SpeakYieldingToKeys(SayAgain);
   } else if (KeyCode == keys::Letter('U')) {
     ToggleLevelTones();
   } else {

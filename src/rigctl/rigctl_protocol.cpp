@@ -259,6 +259,14 @@ std::string ExtendedAnswer(const CommandRow& row, const Arguments& arguments,
 
 }  // namespace
 
+bool RigctlLineQueuesSet(const std::string& line) {
+  const std::string request = Trimmed(line);
+  Arguments words = SplitWords(request.find_first_of("+;|,") == 0 ? request.substr(1) : request);
+  if (words.empty()) return false;
+  const CommandRow* row = FindCommand(words);
+  return row && (row->answer == SetFrequency || row->answer == SetMode);
+}
+
 std::string AnswerRigctlLine(const std::string& line, bool& close) {
   std::string request = Trimmed(line);
   if (request.empty()) return {};

@@ -42,7 +42,8 @@ void WakeOnClients() {
       StopWatchingReadable(handle);
     }
   }
-  for (const int handle : handles) WatchReadable(handle, ServeRigControl);
+  // Reads are answered while the panel speaks too.
+  for (const int handle : handles) WatchReadable(handle, ServeRigControl, true);
   watched_handles = handles;
 }
 
@@ -82,6 +83,10 @@ bool AnswerLines(RigctlClient& client) {
   while ((end = client.input.find('\n')) != std::string::npos) {
     if (end > kLineMax) return false;
     const std::string line = client.input.substr(0, end);
+    // While a word is heard only reads are answered; a set and what follows it wait.
+    if (ListeningDuringWord() && RigctlLineQueuesSet(line)) {
+      return client.input.size() <= kOutputMax;
+    }
     client.input.erase(0, end + 1);
     bool close = false;
     client.output += AnswerRigctlLine(line, close);

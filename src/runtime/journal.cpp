@@ -1,5 +1,9 @@
 #include "runtime/journal.h"
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
@@ -29,7 +33,16 @@ void OpenJournalFromEnvironment() {
 void OpenJournal(const std::string& path) {
   CloseJournal();
   if (path.empty()) return;
-  journal_file = std::fopen(path.c_str(), "a");
+  // Opened without waiting; only a plain file is taken (a FIFO nobody reads would stop
+  // the panel at its first line).
+  const int fd =
+      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  if (fd < 0) return;
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||
+      (journal_file = ::fdopen(fd, "a")) == nullptr) {
+    ::close(fd);
+  }
 }
 
 void CloseJournal() {

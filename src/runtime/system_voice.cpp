@@ -6,9 +6,9 @@
 #include <cstdio>
 #include <optional>
 #include <string_view>
-#include <thread>
 
 #include "runtime/journal.h"
+#include "runtime/platform/listening_wait.h"
 #include "runtime/platform/sound_player.h"
 #include "runtime/platform/speech_service.h"
 #include "runtime/vocabulary.h"
@@ -20,8 +20,11 @@ using platform::SpeechEvent;
 
 // A word whose end the server never reports holds the panel no longer than this.
 constexpr auto kEndLimit = std::chrono::seconds(5);
+// A server that misses this many word ends in a row is given up.
+constexpr int kUnfinishedLimit = 3;
 
 bool voice_active = false;
+int unfinished_in_a_row = 0;  // words just said whose end never came
 bool background_sounding = false;  // a background word may still be heard
 void (*report_trouble)(const std::string&) = nullptr;
 
@@ -80,9 +83,17 @@ bool WaitForEnd(std::string_view phrase) {
         WriteJournal({"SPEECH", "begin", phrase});
         break;
       case SpeechEvent::kEnded:
+        unfinished_in_a_row = 0;
         return true;
       case SpeechEvent::kTimedOut:
         WriteJournal({"SPEECH", "unfinished", phrase});
+        if (++unfinished_in_a_row >= kUnfinishedLimit) {
+          // The word was heard (or its time has passed): the recordings take the next one.
+          StopSystemVoice();
+          Report("speech-dispatcher reported no word's end " +
+                 std::to_string(kUnfinishedLimit) + " times in a row");
+          return true;
+        }
         if (service.Cancel()) return true;
         GiveUp();
         return false;
@@ -97,6 +108,7 @@ bool WaitForEnd(std::string_view phrase) {
 
 std::string StartSystemVoice() {
   background_sounding = false;
+  unfinished_in_a_row = 0;
   const std::string problem = platform::GetSpeechService().Open();
   voice_active = problem.empty();
   if (!voice_active) Report(problem);
@@ -120,7 +132,7 @@ std::string SpeakSoundPath(const std::string& path, bool background) {
   const std::optional<std::string_view> phrase = PhraseOfWord(WordOfPath(path));
   if (!phrase) return {};
   if (const auto ms = SilenceMs(*phrase)) {
-    std::this_thread::sleep_for(std::chrono::milliseconds(*ms));
+    platform::WaitListeningMs(*ms);
     return "pause:" + std::to_string(*ms);
   }
   if (IsTone(*phrase)) return recordings.Play(path, background);

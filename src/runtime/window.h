@@ -39,15 +39,26 @@ void StopTimer(WindowRecord& window, int timerNumber);
 // it follow a whole period apart from then.
 void TickAtOnce(WindowRecord& window, int timerNumber);
 // From now on the event loop also wakes when fd has bytes to read and calls onReadable,
-// which must read them or stop watching. One handler per descriptor.
-void WatchReadable(int fd, EventHandler onReadable);
+// which must read them or stop watching. One handler per descriptor. duringWords: it is
+// also called while a synchronous word is heard (and must then act on nothing but reads).
+void WatchReadable(int fd, EventHandler onReadable, bool duringWords = false);
 void StopWatchingReadable(int fd);
 // Shows on the screen what was drawn and is not shown yet. The event loop does it after
 // every event, and before it sleeps.
 void PresentDrawing();
-// Waits for at least one event, then dispatches every queued one; wait is always 0. The
-// loop service, when there is one, runs after every wait.
+// Hands out first the events kept while words were heard or held back, then waits for at
+// least one event and dispatches every queued one; wait is always 0. The loop service,
+// when there is one, runs after every wait. While a synchronous word is heard (the window
+// being open) nothing is dispatched: window events are kept for the loop, and only the
+// descriptors watched during words are served.
 void ProcessEvents(int wait);
+// Called by the handler for an event it cannot take yet (a key while the key queue is
+// full): that event and every key event after it are handed out again on the next pass.
+void HoldBackEvent();
+// A synchronous word is being heard.
+bool ListeningDuringWord();
+// How many key presses came while words were heard, since the start.
+int KeyPressesHeardDuringWords();
 void SetLoopService(EventHandler service);
 // Dispatches one event to the window's handler, saving and restoring the event variables.
 void DispatchEvent(WindowRecord& window, int message, int code, int data);

@@ -6,8 +6,11 @@
 #include <cstdlib>
 #include <string_view>
 
+#include "runtime/files.h"
 #include "runtime/platform/clock.h"
+#include "runtime/text_output.h"
 #include "runtime/vocabulary.h"
+#include "state/link.h"
 #include "state/reset.h"
 
 namespace kestrel {
@@ -16,6 +19,8 @@ namespace {
 std::vector<AnnouncedWord> words_in_progress;
 std::vector<AnnouncedWord> last_announcement;
 std::FILE* text_output = nullptr;
+int text_fd = -1;             // where the text line is written, without waiting
+bool dropping_lines = false;  // the last line was not taken
 
 // "fm.wav" and "FM" are the word "fm".
 std::string PlainWord(std::string word) {
@@ -52,12 +57,18 @@ std::string JoinSpeltLetters(std::string_view phrase) {
   return out;
 }
 
+// A line the output does not take at once (a paused terminal, a pipe nobody reads) is
+// dropped: the panel never waits for its reader. The trace notes the first of a run.
 void WriteTextLine(const std::string& text) {
   if (text_output == nullptr || text.empty()) return;
   const platform::LocalTime now = platform::GetClock().Now();
-  std::fprintf(text_output, "%02d:%02d:%02d %s\n", now.hour, now.minute, now.second,
-               text.c_str());
-  std::fflush(text_output);
+  char stamp[16];
+  std::snprintf(stamp, sizeof stamp, "%02d:%02d:%02d ", now.hour, now.minute, now.second);
+  const bool taken = WriteWithoutWaiting(text_fd, stamp + text + "\n");
+  if (!taken && !dropping_lines && DebugFlag == 1) {
+    WriteLine(TraceFile, "text line dropped: standard output did not take it");
+  }
+  dropping_lines = !taken;
 }
 
 }  // namespace
@@ -109,7 +120,14 @@ void OpenTextLineFromEnvironment() {
   SetTextLineOutput(on ? stdout : nullptr);
 }
 
-void SetTextLineOutput(std::FILE* output) { text_output = output; }
+void SetTextLineOutput(std::FILE* output) {
+  if (text_fd >= 0 && (text_output == nullptr || text_fd != ::fileno(text_output))) {
+    ::close(text_fd);
+  }
+  text_output = output;
+  text_fd = output != nullptr ? OutputWithoutWaiting(::fileno(output)) : -1;
+  dropping_lines = false;
+}
 
 namespace {
 const state::OnReset kResetAtStart{ResetAnnouncements};  // the announcements, as at program start

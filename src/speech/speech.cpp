@@ -5,12 +5,14 @@
 #include "runtime/files.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
+#include "runtime/window.h"
 #include "speech/announcements.h"
 #include "state/app.h"
 #include "state/banks.h"
 #include "state/controls.h"
 #include "state/link.h"
 #include "state/modes.h"
+#include "state/reset.h"
 #include "state/speech.h"
 
 namespace kestrel {
@@ -35,6 +37,12 @@ void ShortenFraction() {
   if (Right(text, 1) == ".") SpokenText = text + "0";
 }
 
+// While a read-out yields to keys: the count of presses heard when it began; else -1.
+KESTREL_STATE(int, yield_mark, -1);
+
+// A key pressed during a read-out that yields ends the rest of it: its words are not said.
+bool ReadOutYielded() { return yield_mark >= 0 && KeyPressesHeardDuringWords() != yield_mark; }
+
 // A word file refused for its size, length or rate is skipped; the trace notes it once.
 void Play(const std::string& path, int flags) {
   PlaySoundFile(path, flags);
@@ -44,17 +52,27 @@ void Play(const std::string& path, int flags) {
 
 }  // namespace
 
+void SpeakYieldingToKeys(void (*readOut)()) {
+  yield_mark = KeyPressesHeardDuringWords();
+  readOut();
+  yield_mark = -1;
+}
+
 void SayWord(const std::string& word) {
+  if (ReadOutYielded()) return;
   NoteSpokenWord(word, false);
   Play(WaveFolder + word, kPlaySync);
 }
 
 void SayWordInBackground(const std::string& word) {
+  if (ReadOutYielded()) return;
   NoteSpokenWord(word, true);
   Play(WaveFolder + word, kPlayBackground);
 }
 
-void PlayFixedWord(const std::string& word) { Play(SoundFolder + word, kPlaySync); }
+void PlayFixedWord(const std::string& word) {
+  if (!ReadOutYielded()) Play(SoundFolder + word, kPlaySync);
+}
 
 void SpeakFrequency() {
   if (SearchActive == kSearchRunning) SayWord("srching");

@@ -8,6 +8,9 @@ namespace kestrel {
 
 // Plays WaveFolder + word and waits for its end.
 void SayWord(const std::string& word);
+// Runs a long read-out of the operator's own (the status, the repeat): a key pressed while
+// it is heard ends the rest of it, and that key is then acted on as usual.
+void SpeakYieldingToKeys(void (*readOut)());
 // Plays WaveFolder + word in the background; the next word played cuts it off.
 void SayWordInBackground(const std::string& word);
 // Plays SoundFolder + word and waits for its end: the pause "shdel" and the waiting "beep",

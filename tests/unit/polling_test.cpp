@@ -45,27 +45,30 @@ TEST_F(PollingTest, AHeldKeyIsQueuedOnceAndASecondKeyWhileItIsDownIsIgnored) {
   EXPECT_EQ(QueuedKeys(), (std::vector<int>{'A', 0, 'A', 0}));
 }
 
-TEST_F(PollingTest, APressWithoutRoomForKeyAndMarkerIsDroppedAndItsRepeatsToo) {
-  for (int key = 96; key < 106; ++key) {
-    Press(key);
-    Release(key);
+// Typed through the window's event loop: more presses than the queue holds wait in the
+// window's events, keep their order, and an auto-repeat among them stays suppressed.
+TEST_F(PollingTest, TypeAheadBeyondTheQueueWaitsAndEveryPressIsHandedOverInOrder) {
+  ASSERT_EQ(OpenWindow(MainWindow, 0, 0, 100, 100, 0, nullptr, "", HandleWindowEvent), 1);
+  std::vector<platform::WindowEvent> typed;
+  std::vector<int> expected;
+  for (int i = 0; i < 30; ++i) {
+    const int key = 96 + i % 10;
+    typed.push_back({256, key, 0});
+    if (i == 12) typed.push_back({256, key, 0});  // auto-repeat
+    typed.push_back({257, key, 0});
+    expected.insert(expected.end(), {key, 0});
   }
-  ASSERT_EQ(KeyQueueCount, kKeyQueueSize);
-  Press('A');
+  window.QueueBatch(typed);
+  ProcessEvents(0);
   EXPECT_EQ(KeyQueueCount, kKeyQueueSize);
-  EXPECT_EQ(KeyQueue[kKeyQueueSize - 2], 105);
-  Tick();
-  Release('A');
-  Press('B');  // one entry free: no room for the key and its marker
-  EXPECT_EQ(KeyQueueCount, kKeyQueueSize - 1);
-  Tick();
-  Press('B');  // room again, but this is the auto-repeat of the dropped key
-  EXPECT_EQ(KeyQueueCount, kKeyQueueSize - 2);
-  Release('B');
-  Press('C');
-  EXPECT_EQ(KeyQueueCount, kKeyQueueSize);
-  EXPECT_EQ(KeyQueue[kKeyQueueSize - 2], 'C');
-  EXPECT_EQ(KeyQueue[kKeyQueueSize - 1], 0);
+  std::vector<int> handed;
+  for (int tick = 0; tick < 60; ++tick) {
+    window.QueueBatch({{275, 1, 0}});
+    ProcessEvents(0);
+    handed.push_back(KeyCode);
+  }
+  EXPECT_EQ(handed, expected);
+  EXPECT_EQ(KeyQueueCount, 0);
 }
 
 TEST_F(PollingTest, TheCloseRequestEndsTheLoopAndOtherEventsAreIgnored) {

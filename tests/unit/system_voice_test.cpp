@@ -75,6 +75,22 @@ TEST_F(SystemVoiceTest, AWordWhoseEndNeverComesIsCancelledAndThePanelGoesOn) {
   EXPECT_TRUE(reports.empty());
 }
 
+TEST_F(SystemVoiceTest, AServerThatMissesThreeWordEndsInARowIsGivenUpForTheRecordings) {
+  ASSERT_EQ(StartSystemVoice(), "");
+  using enum SpeechEvent;
+  speech.events = {kTimedOut, kTimedOut, kEnded, kTimedOut, kTimedOut, kTimedOut};
+  for (const char* word : {"1", "2", "3", "4", "5"}) SayWord(word);
+  EXPECT_TRUE(SystemVoiceActive());  // an end that came starts the count again
+  EXPECT_TRUE(reports.empty());
+  SayWord("6");
+  EXPECT_FALSE(SystemVoiceActive());
+  EXPECT_EQ(sound.Paths(), Calls{});
+  SayWord("7");
+  EXPECT_EQ(sound.Paths(), Calls{"wave\\7"});
+  ASSERT_EQ(reports.size(), 1u);
+  EXPECT_NE(reports[0].find("no word's end 3 times in a row"), std::string::npos);
+}
+
 TEST_F(SystemVoiceTest, AServerLostMidWordLeavesThatWordAndTheRestToTheRecordings) {
   ASSERT_EQ(StartSystemVoice(), "");
   speech.events = {SpeechEvent::kBegan, SpeechEvent::kLost};

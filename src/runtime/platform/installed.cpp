@@ -2,6 +2,7 @@
 // runs against inert ones: no port opens, no sound plays, no window shows.
 #include <chrono>
 #include <ctime>
+#include <thread>
 
 #include "runtime/platform/clock.h"
 #include "runtime/platform/serial_device.h"
@@ -92,6 +93,12 @@ void InstallSoundPlayer(SoundPlayer* player) { player_in_use = player ? player :
 SpeechService& GetSpeechService() { return *speech_in_use; }
 void InstallSpeechService(SpeechService* service) {
   speech_in_use = service ? service : &no_speech;
+}
+
+// A window system that cannot wait for input sleeps the time through.
+std::vector<WindowEvent> WindowSystem::WaitInput(int timeoutMs, const std::vector<int>&) {
+  if (timeoutMs > 0) std::this_thread::sleep_for(std::chrono::milliseconds(timeoutMs));
+  return {};
 }
 
 WindowSystem& GetWindowSystem() { return *window_in_use; }

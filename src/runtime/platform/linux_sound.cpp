@@ -1,15 +1,19 @@
 #include "runtime/platform/linux_sound.h"
 
 #include <SDL.h>
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cmath>
+#include <cstdio>
 #include <numbers>
-#include <thread>
 #include <vector>
 
 #include "runtime/platform/linux_folders.h"
+#include "runtime/platform/listening_wait.h"
 #include "runtime/platform/sound_limits.h"
 #include "runtime/platform/sound_path.h"
 
@@ -41,6 +45,22 @@ struct Samples {
   ~Samples() { SDL_free(data); }
 };
 
+// Opened without waiting, and only when it is a plain file: whatever took the name since
+// it was found (a FIFO, a device) is refused rather than waited on.
+SDL_RWops* OpenPlainFile(const std::string& file) {
+  const int fd = ::open(file.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return nullptr;
+  struct stat info {};
+  std::FILE* stream = nullptr;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) || !(stream = ::fdopen(fd, "rb"))) {
+    ::close(fd);
+    return nullptr;
+  }
+  SDL_RWops* source = SDL_RWFromFP(stream, SDL_TRUE);
+  if (!source) std::fclose(stream);
+  return source;
+}
+
 // Reads the WAV file and converts it; false for a file SDL cannot read as WAV. SDL_AudioCVT
 // rather than SDL_AudioStream: the stream's flush drops the resampler's tail (64 ms of an
 // 8000 Hz file), which would shorten every resampled word and pause.
@@ -48,7 +68,8 @@ bool LoadConverted(const std::string& file, Samples& out) {
   SDL_AudioSpec spec{};
   Uint8* raw = nullptr;
   Uint32 rawSize = 0;
-  if (!SDL_LoadWAV(file.c_str(), &spec, &raw, &rawSize)) return false;
+  SDL_RWops* source = OpenPlainFile(file);
+  if (!source || !SDL_LoadWAV_RW(source, 1, &spec, &raw, &rawSize)) return false;
   SDL_AudioCVT cvt{};
   bool ok = SDL_BuildAudioCVT(&cvt, spec.format, spec.channels, spec.freq, kFormat, kChannels,
                               kRate) >= 0;
@@ -208,20 +229,19 @@ void SdlSoundPlayer::WaitUntilHeard(int soundBytes) const {
   if (device_ != 0) {
     // Most of the sound is slept through in one go; the end is found by polling the queue.
     const int firstSleepMs = soundMs - 2 * BufferMilliseconds();
-    if (firstSleepMs > 0) SDL_Delay(static_cast<Uint32>(firstSleepMs));
+    WaitListeningMs(firstSleepMs);
     while (SDL_GetQueuedAudioSize(device_) > 0) {
       if (std::chrono::steady_clock::now() > end + kStallLimit) {
         SDL_ClearQueuedAudio(device_);
         return;
       }
-      SDL_Delay(kPollMs);
+      WaitListeningMs(kPollMs);
     }
     const int bufferBytes = buffer_samples_ * kChannels * 2;
     const int lastPieceBytes = bufferBytes > 0 ? soundBytes % bufferBytes : 0;
-    SDL_Delay(static_cast<Uint32>(
-        BytesToMsRoundedUp(lastPieceBytes == 0 ? bufferBytes : lastPieceBytes)));
+    WaitListeningMs(BytesToMsRoundedUp(lastPieceBytes == 0 ? bufferBytes : lastPieceBytes));
   }
-  std::this_thread::sleep_until(end);
+  if (std::chrono::steady_clock::now() < end) WaitListening(end);
 }
 
 }  // namespace kestrel::platform

@@ -18,6 +18,8 @@
 #include <thread>
 #include <utility>
 
+#include "runtime/platform/listening_wait.h"
+
 namespace kestrel::platform {
 namespace {
 
@@ -27,6 +29,8 @@ using SteadyClock = std::chrono::steady_clock;
 constexpr auto kAnswerLimit = std::chrono::seconds(5);
 // After the server hung up, events it sent just before still reach the queue in this time.
 constexpr auto kHangUpGrace = std::chrono::milliseconds(100);
+// How long the panel listens between two looks at the server while a word is said.
+constexpr auto kListenSlice = std::chrono::milliseconds(5);
 
 // The events of every message, as the library's thread reports them through the callbacks.
 // The callbacks carry no pointer of ours, so there is one queue for the program.
@@ -205,10 +209,14 @@ SpeechEvent SpeechdService::WaitEvent(SteadyClock::time_point deadline) {
     }
     if (now >= deadline) return SpeechEvent::kTimedOut;
     const auto until = std::min(deadline, connection.hung_up_until.value_or(deadline));
-    const auto wait = std::chrono::ceil<std::chrono::milliseconds>(until - now);
     pollfd watched[2] = {{Events().wake_fd, POLLIN, 0}, {connection.watch_fd, POLLRDHUP, 0}};
     const nfds_t count = connection.hung_up_until || connection.watch_fd < 0 ? 1 : 2;
-    if (poll(watched, count, static_cast<int>(wait.count())) <= 0) continue;
+    // The panel keeps listening while it waits for the word's end: the server is looked
+    // at between short listening waits.
+    if (poll(watched, count, 0) == 0) {
+      WaitListening(std::min(until, now + kListenSlice));
+      continue;
+    }
     if (watched[0].revents & POLLIN) DrainWakeUps();
     if (count == 2 && (watched[1].revents & (POLLRDHUP | POLLHUP | POLLERR))) {
       connection.hung_up_until = SteadyClock::now() + kHangUpGrace;

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <optional>
 #include <string_view>
 #include <thread>
 
@@ -23,6 +24,9 @@ constexpr int kConnectMs = 1000;
 // Sent data unacknowledged this long drops the connection (a cut network, a server host
 // that went away without a word).
 constexpr unsigned kUnansweredMs = 5000;
+// The receiver answers every command; a far end that takes what is sent but gives nothing
+// back this long (ser2net stopped, a server hung) has stopped answering.
+constexpr auto kSilenceLimit = std::chrono::milliseconds(kUnansweredMs);
 
 class TcpDevice final : public SerialDevice {
  public:
@@ -53,7 +57,8 @@ class TcpDevice final : public SerialDevice {
       Vanish();
       return 0;
     }
-    if (count == 0 && PeerGone()) Vanish();
+    if (count > 0) NoteHeard();
+    if (count == 0 && (PeerGone() || Silent())) Vanish();
     return count;
   }
 
@@ -61,6 +66,7 @@ class TcpDevice final : public SerialDevice {
   int Peek(char* buffer, int max) override {
     if (fd_ < 0 || max <= 0) return 0;
     const ssize_t n = ::recv(fd_, buffer, static_cast<std::size_t>(max), MSG_PEEK | MSG_DONTWAIT);
+    if (n > 0) NoteHeard();
     if (n > 0) return static_cast<int>(n);
     if (n == 0 || (errno != EAGAIN && errno != EWOULDBLOCK && errno != EINTR)) Vanish();
     return 0;
@@ -93,6 +99,8 @@ class TcpDevice final : public SerialDevice {
                             deadline - std::chrono::steady_clock::now()).count();
       if (left <= 0 || !Wait(POLLIN, static_cast<int>(left))) break;
     }
+    if (total > 0) NoteHeard();
+    else if (fd_ >= 0 && Silent()) Vanish();
     return total;
   }
 
@@ -112,6 +120,7 @@ class TcpDevice final : public SerialDevice {
       if (done < 0 && errno != EAGAIN) Vanish();
       break;
     }
+    if (total > 0 && !unanswered_since_) unanswered_since_ = std::chrono::steady_clock::now();
     return total;
   }
 
@@ -144,6 +153,13 @@ class TcpDevice final : public SerialDevice {
     }
   }
 
+  void NoteHeard() { unanswered_since_.reset(); }
+
+  bool Silent() const {
+    return unanswered_since_ &&
+           std::chrono::steady_clock::now() - *unanswered_since_ >= kSilenceLimit;
+  }
+
   void Vanish() {
     ::close(fd_);
     fd_ = -1;
@@ -152,6 +168,8 @@ class TcpDevice final : public SerialDevice {
 
   int fd_;
   bool vanished_ = false;  // the connection dropped (not closed by the panel)
+  // When the first command since the last byte received was sent; none while answered.
+  std::optional<std::chrono::steady_clock::time_point> unanswered_since_;
   SerialSettings settings_;
   ReadTimeouts timeouts_;
 };

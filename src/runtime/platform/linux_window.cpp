@@ -2,6 +2,7 @@
 
 #include <SDL.h>
 #include <poll.h>
+#include <signal.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -55,6 +56,19 @@ bool StartVideo() {
   }
   std::fprintf(stderr, "kestrel: no window: no display\n");
   return false;
+}
+
+// A hang-up (the terminal the panel was started from closed) is a close request, as SDL
+// makes of SIGTERM and SIGINT: the panel ends in order.
+volatile sig_atomic_t hung_up = 0;
+
+void NoteHangUp(int) { hung_up = 1; }
+
+void CatchHangUp() {
+  struct sigaction action {};
+  action.sa_handler = NoteHangUp;
+  sigemptyset(&action.sa_mask);
+  sigaction(SIGHUP, &action, nullptr);
 }
 
 SDL_Color ColourOf(std::uint32_t colour) {
@@ -174,6 +188,7 @@ bool SdlWindowSystem::Open(int x, int y, int width, int height, const std::strin
   SDL_FillRect(s.surface, nullptr, SDL_MapRGB(s.surface->format, kBackground.r, kBackground.g, kBackground.b));
   // Keys arrive as key events only; no text input method stands in between.
   SDL_StopTextInput();
+  CatchHangUp();
   s.displayFd = DisplayConnectionFd(s.window);
   s.PresentAll();
   return true;
@@ -249,6 +264,10 @@ void SdlWindowSystem::WatchReadable(int fd, bool watch) {
 }
 
 void SdlWindowSystem::State::TakeQueuedEvents(std::vector<WindowEvent>& events) {
+  if (hung_up != 0) {
+    hung_up = 0;
+    events.push_back({kEventClose, 0, 0});
+  }
   SDL_Event event;
   while (window && SDL_PollEvent(&event)) {
     WindowEvent translated;
@@ -304,6 +323,26 @@ std::vector<WindowEvent> SdlWindowSystem::WaitEvents() {
     if (!events.empty()) break;
     displayMaySpeak = s.WaitForInput(s.MillisecondsToNextTick(), readable);
   }
+  return events;
+}
+
+std::vector<WindowEvent> SdlWindowSystem::WaitInput(int timeoutMs, const std::vector<int>& fds) {
+  std::vector<WindowEvent> events;
+  auto& s = *state_;
+  if (!s.window) {
+    if (timeoutMs > 0) SDL_Delay(static_cast<Uint32>(timeoutMs));
+    return events;
+  }
+  s.TakeQueuedEvents(events);
+  if (!events.empty()) return events;
+  // Only the descriptors asked for are looked at: the others wait for the loop.
+  std::vector<int> loopWatched = fds;
+  s.watched.swap(loopWatched);
+  std::vector<WindowEvent> readable;
+  const bool displaySpoke = s.WaitForInput(std::max(timeoutMs, 0), readable);
+  s.watched.swap(loopWatched);
+  if (displaySpoke) s.TakeQueuedEvents(events);
+  events.insert(events.end(), readable.begin(), readable.end());
   return events;
 }
 

@@ -26,6 +26,7 @@ class SdlWindowSystem final : public WindowSystem {
   void TickNow(int timerNumber) override;
   void WatchReadable(int fd, bool watch) override;
   std::vector<WindowEvent> WaitEvents() override;
+  std::vector<WindowEvent> WaitInput(int timeoutMs, const std::vector<int>& fds) override;
   void Close() override;
   bool IsOpen() const override;
 

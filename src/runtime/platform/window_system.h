@@ -59,6 +59,10 @@ class WindowSystem {
   // Waits until at least one event is queued, then returns every queued event in order:
   // the window's own events first, then a due tick, then readable descriptors.
   virtual std::vector<WindowEvent> WaitEvents() = 0;
+  // The wait of a synchronous word: returns the window's queued events (keys, the close
+  // request) and which of fds have bytes to read, as soon as there are any, else after at
+  // most timeoutMs. Never hands out a tick and looks at no other watched descriptor.
+  virtual std::vector<WindowEvent> WaitInput(int timeoutMs, const std::vector<int>& fds);
   virtual void Close() = 0;
   virtual bool IsOpen() const = 0;
 };
