@@ -157,28 +157,21 @@ class LinkFaults(FaultChecks):
         self.assertEqual(set(entries[1::2]), {" "})
         self.assertTrue(panel.read_file("bank00.dat").endswith("9999\r\n"))
 
-    def test_twenty_keys_in_one_burst_queue_ten_and_drop_the_rest(self):
+    def test_twenty_keys_in_one_burst_are_all_acted_on_in_order(self):
         typed = "12345678901234567890"
         with PanelSession(self.x, voice_set="short") as panel:
             before = at_rest(panel)
             downs = len(panel.key_downs())
-            # All forty events reach the panel within a few ms, before a tick can take more
-            # than one key. (With no delay at all xdotool's first key-ups now and then never
-            # reach the window, and a key still held keeps the next press out.)
+            # All forty events reach the panel within a few ms: more than the key queue
+            # holds; the rest wait their turn. (With no delay at all xdotool's first key-ups
+            # now and then never reach the window, and a key still held keeps the next
+            # press out.)
             subprocess.run(["xdotool", "key", "--delay", "1", *typed], check=True,
                            env=self.x.environment())
-            self.assertTrue(e2e.wait_for(lambda: len(panel.key_downs()) == downs + 20))
+            self.assertTrue(e2e.wait_for(lambda: len(panel.key_downs()) == downs + 20,
+                                         timeout=30))
             panel.wait_idle_polling(timeout=30)
-            after = panel.journal()[-1].ms + 1
-            digits = panel.sounds(since=before)
-            # A tick that slips in between the events may take the first key before the
-            # others arrive; then eleven fit.
-            self.assertIn(len(digits), (10, 11), digits)
-            self.assertEqual(digits, list(typed[:len(digits)]))
-            # The dropped keys are gone: the frequency text holds only the queued digits.
-            panel.keys("f")
-            self.assertIsNotNone(panel.wait_sound("fm", since=after))
-            self.assertEqual(panel.sounds(since=after), digits + ["fm"])
+            self.assertEqual(panel.sounds(since=before), list(typed))
             self.assert_not_spinning(panel, seconds=1.0)
             self.assert_closes_in_order(panel)
 
