@@ -5,9 +5,11 @@ on the wire and in the files exactly as over a serial line."""
 
 import os
 import shutil
+import signal
 import socket
 import subprocess
 import sys
+import time
 import unittest
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -120,6 +122,25 @@ class OverSer2net(e2e.XvfbTestCase):
         self.assertTrue(e2e.wait_for(saved, timeout=20), "the search list was not saved")
         self.server.start()
         connected = panel.sounds().count("connected")
+        self.assertTrue(e2e.wait_for(lambda: panel.sounds().count("connected") > connected,
+                                     timeout=30), "the receiver was not found again")
+        polls = panel.sent().count("LM")
+        self.assertTrue(panel.wait_sent("LM", count=polls + 3, timeout=20))
+        panel.close()
+        self.assertEqual(panel.exit_code(), 0)
+
+    def test_ser2net_stopped_with_the_connection_open_is_lost_and_found_after_it_goes_on(self):
+        panel = self.start()
+        panel.wait_idle_polling()
+        connected = panel.sounds().count("connected")
+        pid = self.server.program.process.pid
+        os.kill(pid, signal.SIGSTOP)
+        stopped = time.monotonic()
+        try:
+            self.assertIsNotNone(panel.wait_sound("lost", timeout=20), panel.sounds()[-10:])
+            self.assertLess(time.monotonic() - stopped, 7.0)
+        finally:
+            os.kill(pid, signal.SIGCONT)
         self.assertTrue(e2e.wait_for(lambda: panel.sounds().count("connected") > connected,
                                      timeout=30), "the receiver was not found again")
         polls = panel.sent().count("LM")
