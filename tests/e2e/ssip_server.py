@@ -3,7 +3,7 @@
 Unix socket, says nothing aloud, logs every line it receives and every event it sends, and
 reports each message's start and end after the times it is given.
 
-    ssip_server.py --socket S --log L [--speak-ms 200] [--mode answer|silent|die]
+    ssip_server.py --socket S --log L [--speak-ms 200] [--mode answer|silent|die|noend]
                    [--die-at N]
 
 answer  answers every command; a message begins 5 ms after it was queued and ends
@@ -11,6 +11,7 @@ answer  answers every command; a message begins 5 ms after it was queued and end
 silent  takes connections and lines but never answers
 die     like answer, but the N-th message (--die-at) begins and then the server closes the
         connection and ends, in the middle of the word
+noend   like answer, but a message only begins: its end is never reported
 
 Log lines: milliseconds since start, a tab, "IN" or "OUT" or "TEXT", a tab, the line
 (without CR LF). TEXT is a line of a message's text.
@@ -115,6 +116,8 @@ class Client:
             self.sock.shutdown(socket.SHUT_RDWR)
             os._exit(0)
         threading.Timer(BEGIN_DELAY, self.event, (701, message, "BEGIN")).start()
+        if self.options.mode == "noend":
+            return
         timer = threading.Timer(BEGIN_DELAY + self.options.speak_ms / 1000.0,
                                 self.end_speaking, (702, "END", message))
         with self.lock:
@@ -136,7 +139,7 @@ def main():
     parser.add_argument("--socket", required=True)
     parser.add_argument("--log", required=True)
     parser.add_argument("--speak-ms", type=int, default=200)
-    parser.add_argument("--mode", choices=("answer", "silent", "die"), default="answer")
+    parser.add_argument("--mode", choices=("answer", "silent", "die", "noend"), default="answer")
     parser.add_argument("--die-at", type=int, default=1)
     options = parser.parse_args()
     log = Log(options.log)

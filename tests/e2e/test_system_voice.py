@@ -97,6 +97,24 @@ class SystemVoice(e2e.XvfbTestCase):
             self.assertTrue(all(s.file.startswith("wave/") for s in after), after)
             self.assertIn("VA0145.50000", panel.sent())
 
+    def test_a_server_that_never_reports_a_words_end_is_given_up_after_three_words(self):
+        self.server = speech_servers.start_scripted(self.server_folder, mode="noend")
+        with self.session(voice_set="short", debug=True) as panel:
+            lost = panel.wait_journal(r"^SPEECH\tlost\t.*no word's end", timeout=40)
+            self.assertIsNotNone(lost)
+            self.assertEqual(self.server.texts(), START_PHRASES[:3])
+            self.assertIsNotNone(panel.wait_sound("connected", since=lost.ms))
+            # The third word is journalled once its wait is over; the recordings take the next.
+            after = [s for s in panel.sound_events() if s.ms >= lost.ms and s.kind == "sync"
+                     and s.word != "shdel"]
+            self.assertEqual([s.word for s in after if s.file.startswith("speech:")], ["point"])
+            recorded = [s for s in after if not s.file.startswith("speech:")]
+            self.assertEqual([s.word for s in recorded][:1], ["0"])
+            self.assertTrue(all(s.file.startswith("wave/") for s in recorded), recorded)
+            self.assertIn("no word's end", panel.panel.errors())
+            self.assertTrue(any("no word's end" in line for line in panel.trace()))
+            self.type_and_close(panel)
+
     def test_the_real_speech_dispatcher_says_every_word(self):
         missing = speech_servers.speech_dispatcher_missing()
         if missing:
