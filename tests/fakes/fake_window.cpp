@@ -40,6 +40,14 @@ std::vector<platform::WindowEvent> FakeWindowSystem::WaitEvents() {
   return batch;
 }
 
+std::vector<platform::WindowEvent> FakeWindowSystem::WaitInput(int, const std::vector<int>& fds) {
+  inputFds = fds;
+  if (inputBatches.empty()) return {};
+  auto batch = std::move(inputBatches.front());
+  inputBatches.pop_front();
+  return batch;
+}
+
 void FakeWindowSystem::Close() {
   if (!open) return;
   open = false;

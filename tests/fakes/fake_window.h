@@ -32,6 +32,9 @@ class FakeWindowSystem final : public platform::WindowSystem {
   void TickNow(int) override { ++ticksBroughtForward; }
   void WatchReadable(int fd, bool watch) override;
   std::vector<platform::WindowEvent> WaitEvents() override;
+  // Hands out one batch of inputBatches (nothing once they are used up) and notes the
+  // descriptors asked for; never sleeps.
+  std::vector<platform::WindowEvent> WaitInput(int timeoutMs, const std::vector<int>& fds) override;
   void Close() override;
   bool IsOpen() const override { return open; }
 
@@ -53,6 +56,8 @@ class FakeWindowSystem final : public platform::WindowSystem {
   std::vector<int> watched;     // descriptors WatchReadable watches now
   std::vector<DrawnText> drawn;
   std::deque<std::vector<platform::WindowEvent>> batches;
+  std::deque<std::vector<platform::WindowEvent>> inputBatches;  // for WaitInput
+  std::vector<int> inputFds;                                   // what WaitInput was last asked
 };
 
 }  // namespace kestrel::fakes

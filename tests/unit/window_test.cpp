@@ -6,6 +6,7 @@
 #include "display/display.h"
 #include "fakes/kestrel_test.h"
 #include "runtime/journal.h"
+#include "runtime/platform/listening_wait.h"
 #include "runtime/window.h"
 #include "state/app.h"
 
@@ -128,6 +129,38 @@ TEST_F(WindowTest, EveryQueuedEventReachesTheHandlerInOrder) {
   EXPECT_EQ(JournalLines(), (std::vector<std::string>{"KEY\tdown\t65", "KEY\tup\t65"}));
   ProcessEvents(0);
   EXPECT_EQ(seen.size(), 5u);
+}
+
+int served_during_words = 0;
+bool listening_when_served = false;
+void ServeDuringWords() {
+  ++served_during_words;
+  listening_when_served = ListeningDuringWord();
+}
+void ServeBetweenWords() { ADD_FAILURE() << "served while a word was heard"; }
+
+// While a word is heard, keys and the close request wait for the loop and only the
+// descriptors watched during words are served; a key heard then is counted once, its
+// auto-repeat not.
+TEST_F(WindowTest, AWordsWaitServesOnlyItsDescriptorsAndKeepsWindowEventsForTheLoop) {
+  Open();
+  served_during_words = 0;
+  WatchReadable(5, ServeDuringWords, true);
+  WatchReadable(6, ServeBetweenWords);
+  window.inputBatches.push_back({{256, 65, 0}, {platform::kEventReadable, 5, 0}});
+  window.inputBatches.push_back({{256, 65, 0}, {257, 65, 0}, {32770, 0, 0}});
+  const int heardBefore = KeyPressesHeardDuringWords();
+  platform::WaitListeningMs(5);
+  EXPECT_EQ(window.inputFds, std::vector<int>{5});
+  EXPECT_EQ(served_during_words, 1);
+  EXPECT_TRUE(listening_when_served);
+  EXPECT_FALSE(ListeningDuringWord());
+  EXPECT_TRUE(seen.empty());
+  EXPECT_EQ(KeyPressesHeardDuringWords(), heardBefore + 1);
+  window.QueueBatch({{275, 1, 0}});
+  ProcessEvents(0);
+  EXPECT_EQ(seen, (std::vector<SeenEvent>{
+                      {256, 65, 0}, {256, 65, 0}, {257, 65, 0}, {32770, 0, 0}, {275, 1, 0}}));
 }
 
 TEST_F(WindowTest, EventsAfterTheHandlerClosedTheWindowAreNotDelivered) {
