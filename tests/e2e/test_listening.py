@@ -109,16 +109,19 @@ class Listening(e2e.XvfbTestCase):
             panel.terminate()
             self.assertEqual(panel.exit_code(), 0)
 
-    def test_a_hang_up_ends_the_panel_in_order(self):
-        with PanelSession(self.x, voice_set="short", scenario=ONE_SIGNAL,
-                          sim_options=["--resume-after", "0"]) as panel:
-            panel.wait_ready()
-            self.halted_on_a_signal(panel)
-            os.kill(panel.pid, signal.SIGHUP)
-            self.assertEqual(panel.exit_code(), 0)
-            self.assertEqual(panel.sent()[-1], "EX")
-            self.assertEqual([r["frequency_mhz"] for r in operator_tests.hit_rows(panel)], ["145.25"])
-            self.assertEqual(panel.file_lines("bank00.dat")[4:6], ["145.25", " "])
+    def test_a_hang_up_or_an_interrupt_ends_the_panel_in_order(self):
+        for number in (signal.SIGHUP, signal.SIGINT):
+            with self.subTest(signal=number.name), PanelSession(
+                    self.x, voice_set="short", scenario=ONE_SIGNAL,
+                    sim_options=["--resume-after", "0"]) as panel:
+                panel.wait_ready()
+                self.halted_on_a_signal(panel)
+                os.kill(panel.pid, number)
+                self.assertEqual(panel.exit_code(), 0)
+                self.assertEqual(panel.sent()[-1], "EX")
+                self.assertEqual([r["frequency_mhz"] for r in operator_tests.hit_rows(panel)],
+                                 ["145.25"])
+                self.assertEqual(panel.file_lines("bank00.dat")[4:6], ["145.25", " "])
 
 
 if __name__ == "__main__":
