@@ -124,6 +124,18 @@ TEST_F(RigctlTest, SetsAreRefusedWhileTheOperatorScansAndWaitWhileHeTypes) {
   EXPECT_EQ(line->TakeWritten(), "LM\r");
 }
 
+// While a word is heard only the lines that queue nothing are answered.
+TEST(RigctlLines, OnlyFrequencyAndModeSetsWaitForTheirTurn) {
+  for (const char* set :
+       {"F 145500000", "F145500000", "+\\set_freq 1", "M FM 0", ";\\set_mode AM 0"}) {
+    EXPECT_TRUE(RigctlLineQueuesSet(set)) << set;
+  }
+  for (const char* other :
+       {"f", "m", "l STRENGTH", "v", "\\dump_state", "V VFOA", "q", "", "?"}) {
+    EXPECT_FALSE(RigctlLineQueuesSet(other)) << other;
+  }
+}
+
 TEST(RigctlFrequencyText, HertzTakeThePanelsMegahertzFormAndBack) {
   EXPECT_EQ(rigctl::HzToMegahertzText(145000000), "145.0");
   EXPECT_EQ(rigctl::HzToMegahertzText(500000), "0.5");
