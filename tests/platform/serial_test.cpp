@@ -109,6 +109,28 @@ TEST_F(PseudoTerminalTest, SendsAndReceivesThroughTheComLinkThenSurvivesAHangUp)
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+TEST_F(PseudoTerminalTest, AReopenTakesWhatTheNameReachedBeforeAndNeverAnotherDevice) {
+  TermiosSerialPorts ports;
+  const std::string terminal = ::ptsname(master_);
+  auto device = ports.Open("COM1");
+  ASSERT_TRUE(device);
+  device->Close();
+  // The link has gone: the device it led to is opened again.
+  std::filesystem::remove("COM1");
+  device = ports.Reopen("COM1");
+  ASSERT_TRUE(device) << ports.LastOpenProblem();
+  device->Close();
+  // The device has gone too: nothing opens, least of all /dev/ttyS0.
+  ::close(master_);
+  master_ = -1;
+  EXPECT_FALSE(ports.Reopen("COM1"));
+  EXPECT_EQ(ports.LastOpenProblem(), terminal + ": no such device");
+  // A link made again is what is opened.
+  std::filesystem::create_symlink("no-such-terminal", "COM1");
+  EXPECT_FALSE(ports.Reopen("COM1"));
+  EXPECT_EQ(ports.LastOpenProblem(), "./COM1: no such device");
+}
+
 TEST_F(PseudoTerminalTest, BytesLookedAtAreStillWaitingAndReadInOrder) {
   TermiosSerialPorts ports;
   auto device = ports.Open("COM1");

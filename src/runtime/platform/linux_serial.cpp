@@ -303,11 +303,40 @@ std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) 
     problem_ = "no port name";
     return nullptr;
   }
-  // A link to "tcp:HOST:PORT" names a line that a server (ser2net) serves over TCP.
+  auto device = OpenPath(path);
+  if (device) reached_[name] = {path, DeviceBehind(path)};
+  return device;
+}
+
+// What the name reached before, and nothing else: the file or link of the folder when it
+// is there again, else the device it led to. A name that has gone from the folder never
+// falls back to /dev/ttyS(n - 1), which may be another device altogether (a console).
+std::unique_ptr<SerialDevice> TermiosSerialPorts::Reopen(const std::string& name) {
+  const auto found = reached_.find(name);
+  if (found == reached_.end()) return Open(name);
+  problem_.clear();
+  const Reached& before = found->second;
+  struct stat info {};
+  return OpenPath(::lstat(before.path.c_str(), &info) == 0 ? before.path : before.device);
+}
+
+// The device a path leads to: the end of its chain of links, or the "tcp:HOST:PORT" a link
+// holds; the path itself when it is no link (or leads nowhere now).
+std::string TermiosSerialPorts::DeviceBehind(const std::string& path) {
   std::string host, service;
-  if (ParseTcpTarget(LinkText(path), host, service)) {
+  if (ParseTcpTarget(LinkText(path), host, service)) return LinkText(path);
+  std::error_code error;
+  const auto device = std::filesystem::canonical(path, error);
+  return error ? path : device.string();
+}
+
+std::unique_ptr<SerialDevice> TermiosSerialPorts::OpenPath(const std::string& path) {
+  // A link to "tcp:HOST:PORT" names a line that a server (ser2net) serves over TCP.
+  const std::string target = path.rfind("tcp:", 0) == 0 ? path : LinkText(path);
+  std::string host, service;
+  if (ParseTcpTarget(target, host, service)) {
     auto device = OpenTcpDevice(host, service);
-    if (!device) problem_ = "no connection to " + LinkText(path);
+    if (!device) problem_ = "no connection to " + target;
     return device;
   }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

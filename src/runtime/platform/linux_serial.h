@@ -2,6 +2,8 @@
 // served over TCP when the port's link holds "tcp:HOST:PORT" (linux_tcp_serial.h).
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "runtime/platform/serial_device.h"
@@ -21,10 +23,19 @@ bool IsSettableSpeed(int baud);
 class TermiosSerialPorts final : public SerialPorts {
  public:
   std::unique_ptr<SerialDevice> Open(const std::string& name) override;
+  std::unique_ptr<SerialDevice> Reopen(const std::string& name) override;
   std::string LastOpenProblem() const override { return problem_; }
 
  private:
+  struct Reached {
+    std::string path;    // the name's file or link in the folder, or /dev/ttyS(n - 1)
+    std::string device;  // where that path led when it opened
+  };
+  static std::string DeviceBehind(const std::string& path);
+  std::unique_ptr<SerialDevice> OpenPath(const std::string& path);
+
   std::string problem_;
+  std::map<std::string, Reached> reached_;  // by port-layer name, the last open that worked
 };
 
 }  // namespace kestrel::platform
