@@ -16,6 +16,7 @@ namespace {
 std::vector<AnnouncedWord> words_in_progress;
 std::vector<AnnouncedWord> last_announcement;
 std::FILE* text_output = nullptr;
+bool phrase_begins = false;  // the next word noted starts a phrase
 
 // "fm.wav" and "FM" are the word "fm".
 std::string PlainWord(std::string word) {
@@ -63,8 +64,11 @@ void WriteTextLine(const std::string& text) {
 }  // namespace
 
 void NoteSpokenWord(const std::string& word, bool background) {
-  words_in_progress.push_back({word, background});
+  words_in_progress.push_back({word, background, phrase_begins});
+  phrase_begins = false;
 }
+
+void BeginPhrase() { phrase_begins = true; }
 
 void FinishAnnouncement() {
   if (words_in_progress.empty()) return;
@@ -78,6 +82,7 @@ const std::vector<AnnouncedWord>& LastAnnouncement() { return last_announcement;
 void ResetAnnouncements() {
   words_in_progress.clear();
   last_announcement.clear();
+  phrase_begins = false;
 }
 
 std::string AnnouncementText(const std::vector<AnnouncedWord>& words) {
@@ -85,6 +90,7 @@ std::string AnnouncementText(const std::vector<AnnouncedWord>& words) {
   bool inNumber = false;
   for (const auto& spoken : words) {
     const std::string word = PlainWord(spoken.word);
+    if (spoken.startsPhrase) inNumber = false;
     if (IsNumberPiece(word)) {
       if (!inNumber && !text.empty()) text += ' ';
       text += word == "point" ? "." : word;

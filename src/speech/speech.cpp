@@ -57,6 +57,7 @@ void SayWordInBackground(const std::string& word) {
 void PlayFixedWord(const std::string& word) { Play(SoundFolder + word, kPlaySync); }
 
 void SpeakFrequency() {
+  BeginPhrase();
   if (SearchActive == kSearchRunning) SayWord("srching");
   // The length is read again on every pass: the first pass may shorten or lengthen the text.
   for (int i = 1; i <= Length(SpokenText.str()); ++i) {
@@ -71,6 +72,12 @@ void SpeakSignalLevel() {
   SayWord("s");
   SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
   if (SignalLevel > kHighestDigit) SayWord("plus");
+}
+
+bool SaidLinkLost() {
+  if (LinkLost == kLinkWorking) return false;
+  SayWord("lost");
+  return true;
 }
 
 void SpeakMode() {
