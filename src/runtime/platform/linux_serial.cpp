@@ -296,6 +296,15 @@ std::string SerialDevicePath(const std::string& name) {
   return "/dev/ttyS" + std::to_string(number - 1);
 }
 
+std::string ReopenedPath(const std::string& path, const std::string& device) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0) return path;
+  // A pseudo-terminal does not come back: once its far end has closed, its number goes to
+  // the next terminal opened anywhere on the machine, a shell's as readily as a receiver's.
+  if (device.rfind("/dev/pts/", 0) == 0) return "";
+  return device;
+}
+
 std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) {
   problem_.clear();
   const std::string path = SerialDevicePath(name);
@@ -308,26 +317,23 @@ std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) 
   return device;
 }
 
-// What the name reached before, and nothing else: the file or link of the folder when it
-// is there again, else the device it led to. A name that has gone from the folder never
-// falls back to /dev/ttyS(n - 1), which may be another device altogether (a console).
 std::unique_ptr<SerialDevice> TermiosSerialPorts::Reopen(const std::string& name) {
   const auto found = reached_.find(name);
   if (found == reached_.end()) return Open(name);
   problem_.clear();
-  const Reached& before = found->second;
-  struct stat info {};
-  return OpenPath(::lstat(before.path.c_str(), &info) == 0 ? before.path : before.device);
+  const std::string path = ReopenedPath(found->second.path, found->second.device);
+  if (path.empty()) {
+    problem_ = found->second.device + " has gone and is not opened again";
+    return nullptr;
+  }
+  return OpenPath(path);
 }
 
-// The device a path leads to: the end of its chain of links, or the "tcp:HOST:PORT" a link
-// holds; the path itself when it is no link (or leads nowhere now).
+// What a link holds ("/dev/ttyUSB0", "/dev/serial/by-id/...", "tcp:HOST:PORT"); the path
+// itself when it is no link.
 std::string TermiosSerialPorts::DeviceBehind(const std::string& path) {
-  std::string host, service;
-  if (ParseTcpTarget(LinkText(path), host, service)) return LinkText(path);
-  std::error_code error;
-  const auto device = std::filesystem::canonical(path, error);
-  return error ? path : device.string();
+  const std::string target = LinkText(path);
+  return target.empty() ? path : target;
 }
 
 std::unique_ptr<SerialDevice> TermiosSerialPorts::OpenPath(const std::string& path) {
