@@ -1,4 +1,6 @@
 // Writing a bank into one of the receiver's memory banks, one "MX" per entry.
+#include <algorithm>
+#include <cstdint>
 #include <string>
 
 #include "banks/bank_names.h"
@@ -23,6 +25,7 @@ constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entr
 constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
 constexpr int kFrequencyDigits = 10;
 constexpr int kMegahertzDigits = 4;
+constexpr int kFractionDigits = 6;      // hertz
 constexpr int kLabelWidth = 12;         // the receiver's memory text
 
 // The bank's mode line, compared exactly with the receiver's names of its mode digits; any
@@ -36,18 +39,24 @@ std::string ModeDigitOf(const Text& mode) {
   return "";
 }
 
-// MHz as typed or tuned ("145.5", "1296", ".5", "0.5") to the receiver's ten digits
-// ("0145500000", "1296000000", "0000500000"): the MHz digits filled to four from the left,
-// then the fraction filled with zeros to six.
+// MHz as typed or tuned ("145.5", "1296", ".5", "0.5", "00145.5") to the receiver's ten
+// digits ("0145500000", "1296000000", "0000500000"): leading zeros do not count, the MHz
+// digits are filled to four from the left, the fraction to six, and a fraction beyond the
+// hertz is rounded to the hertz ("145.1234567" is "0145123457"). "" when the whole MHz take
+// more than four digits: no receiver channel lies there.
 std::string FrequencyField(const Text& line) {
   const std::string& text = line.str();
-  int point = Find(text, ".");
-  if (point == 0) point = Length(text) + 1;
-  std::string field = Left(text, point - 1);
-  if (Length(field) < kMegahertzDigits) field.insert(0, kMegahertzDigits - Length(field), '0');
-  field += Mid(text, point + 1);
-  if (Length(field) < kFrequencyDigits) field += std::string(kFrequencyDigits - Length(field), '0');
-  return field;
+  const std::size_t point = std::min(text.find('.'), text.size());
+  const std::size_t firstDigit = std::min(text.find_first_not_of('0'), point);
+  const std::string whole = text.substr(firstDigit, point - firstDigit);
+  if (Length(whole) > kMegahertzDigits) return "";
+  std::string fraction = point < text.size() ? text.substr(point + 1) : "";
+  const bool roundUp = Length(fraction) > kFractionDigits && fraction[kFractionDigits] >= '5';
+  fraction.resize(kFractionDigits, '0');
+  std::int64_t hertz = std::stoll("0" + whole + fraction) + (roundUp ? 1 : 0);
+  std::string field = std::to_string(hertz);
+  if (Length(field) > kFrequencyDigits) return "";  // rounded up past 9999.999999 MHz
+  return std::string(kFrequencyDigits - Length(field), '0') + field;
 }
 
 std::string ChannelField(int channel) {
@@ -68,9 +77,9 @@ void PlayPauses(int count) {
   for (int i = 0; i < count; ++i) PlayFixedWord("shdel");
 }
 
-void SendMemoryWrite(int line, const std::string& modeDigit) {
+void SendMemoryWrite(int line, const std::string& frequency, const std::string& modeDigit) {
   CommandText = kCommandMemoryWrite + Mid(ArgumentText.str(), 3, 1) +
-                ChannelField(line / 2 - 2) + kFieldFrequency + FrequencyField(ListLines[line]) +
+                ChannelField(line / 2 - 2) + kFieldFrequency + frequency +
                 kFieldFixedStep + kFieldMode + modeDigit + kFieldText +
                 LabelField(ListLines[line + 1]);
   SendCommand();
@@ -80,8 +89,8 @@ void SendMemoryWrite(int line, const std::string& modeDigit) {
 
 // The receiver stores a channel slowly: the first entries wait longer, and nothing is
 // read back, so the pauses are all the pacing there is. An entry whose frequency line is
-// no frequency is left out ("inv" once). The write has worked when the link stayed and the
-// receiver answers a level request after the last channel.
+// no frequency, or one beyond 9999 MHz, is left out ("inv" once). The write has worked when
+// the link stayed and the receiver answers a level request after the last channel.
 void WriteBankToReceiver() {
   if (LoadBankFileNamed(BankFileNameOf(Left(ArgumentText.str(), 2))) != 0) return;
   // The receiver's bank is erased only now that there is a bank to write into it.
@@ -96,8 +105,9 @@ void WriteBankToReceiver() {
   for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += 2) {
     PlayPauses(pauses);
     pauses = pauses > 1 ? pauses - 2 : 1;
-    if (IsFrequencyText(ListLines[i])) {
-      SendMemoryWrite(i, modeDigit);
+    const std::string frequency = IsFrequencyText(ListLines[i]) ? FrequencyField(ListLines[i]) : "";
+    if (!frequency.empty()) {
+      SendMemoryWrite(i, frequency, modeDigit);
     } else if (!leftOut) {
       leftOut = true;
       SayWord("inv");

@@ -2,16 +2,20 @@
 #include "banks/search.h"
 
 #include <cstdint>
+#include <cstdio>
 
 #include "banks/bank_names.h"
 #include "banks/banks.h"
 #include "display/display.h"
 #include "display/screen_map.h"
+#include "link/link.h"
+#include "speech/announcements.h"
 #include "speech/speech.h"
 #include "state/app.h"
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel {
 namespace {
@@ -32,6 +36,7 @@ constexpr Blanking kLowerLines[] = {{screen::kLowerClear1, 40},
 
 // The count as one or two digit words, tens first: 12 is "1", "2"; 0 is "0".
 void SayFoundCount() {
+  BeginPhrase();
   const int tens = FoundCount / 10;
   const int units = FoundCount - 10 * tens;
   if (FoundCount > 9) SayWord(CharOf('0' + tens));
@@ -60,6 +65,18 @@ void AddFind(int i) {
   SayFoundCount();
 }
 
+// 0 when the search list is in its file; otherwise 1, and the failure is in the trace and
+// on standard error whether or not a word can say it.
+int SaveSearchList() {
+  BankFileName = kSearchListName;
+  if (SaveBankFile() == 0) return 0;
+  LogLine = "search list not saved: " + BankFileName;
+  WriteTraceLine();
+  std::fprintf(stderr, "kestrel: search list not saved: %s could not be written\n",
+               kSearchListName);
+  return 1;
+}
+
 }  // namespace
 
 void RecordSearchHit() {
@@ -83,9 +100,11 @@ void ClearSearchLines() {
 
 void EndSearch() {
   ClearSearchLines();
+  SearchListUnsaved = 0;
   if (SearchActive > kNoSearch) {
-    SaveBankFile();
+    SearchListUnsaved = SaveSearchList();
     SayFoundCount();
+    if (SearchListUnsaved == 1) SayWord("failed");
     MemoryScanState = kNoMemoryScan;
     ListState = kNoList;
   }
@@ -94,8 +113,7 @@ void EndSearch() {
 
 void SaveRunningSearch() {
   if (SearchActive == kNoSearch) return;
-  BankFileName = kSearchListName;
-  SaveBankFile();
+  SearchListUnsaved = SaveSearchList();
 }
 
 }  // namespace kestrel

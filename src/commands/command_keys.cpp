@@ -113,7 +113,7 @@ constexpr CommandKey kKeysBeforeScanEnd[] = {
     Key('D', +[] {
       if (PendingCommand == kNothingPending) StartArgumentEntry("delete", kPendingDelete);
     }),
-    Key('M', SpeakSignalLevel),
+    Key('M', +[] { if (!SaidLinkLost()) SpeakSignalLevel(); }),
 };
 
 constexpr CommandKey kKeysAfterScanEnd[] = {
@@ -121,6 +121,7 @@ constexpr CommandKey kKeysAfterScanEnd[] = {
     Key('N', ToggleScanVoice),
     Key('I', +[] { StartLimitEntry("incr", kPendingIncr); }),
     Key('G', +[] {
+      if (SaidLinkLost()) return;  // the scan could not start: nothing is left pending
       SayWord("radbank");
       PendingCommand = kPendingRadbank;  // the last bank letter stays: "G", Enter repeats it
     }),
@@ -162,6 +163,7 @@ bool ActOnEarlyKey() {
   }
   if (KeyCode == keys::Letter('R')) {
     PendingCommand = kNothingPending;
+    if (SaidLinkLost()) return true;  // neither the search nor the list scan starts
     if (ListState == kNoList) {
       StartSearch();
       return true;

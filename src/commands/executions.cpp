@@ -28,7 +28,12 @@ void TuneTypedFrequencyOrEndScan() {
   ApplyTypedFrequency();
   command_parts::Pause();
   SetStep();
-  SayWord(QuitRequested == 1 ? "quit" : "ok");
+  // After a search whose list could not be saved, "failed" has been said instead.
+  if (QuitRequested == 1) {
+    SayWord("quit");
+  } else if (SearchListUnsaved == 0) {
+    SayWord("ok");
+  }
 }
 
 // "start", "end" and "incr": with nothing typed the value is read out, otherwise the new

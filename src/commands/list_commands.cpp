@@ -1,5 +1,9 @@
 // The loaded list: selecting a bank file, browsing it entry by entry, starting the list
 // scan that the poller runs, and removing the browsed entry.
+#include <algorithm>
+#include <iterator>
+#include <vector>
+
 #include "banks/bank_names.h"
 #include "banks/banks.h"
 #include "commands/commands.h"
@@ -148,14 +152,21 @@ void SelectBank() {
   SayWord("sel");
 }
 
+// The entry goes from the file first: when the bank could not be written, the list in
+// memory stays as it was, so browsing and the next save still have the entry.
 int KillListEntry() {
   if (ListIndex < kFirstEntryLine || ListIndex + 1 >= kListSize) return 1;
   if (ListLines[ListIndex] == EndMarker) return 1;  // no entry stands there
+  const std::vector<Text> kept(std::begin(ListLines), std::end(ListLines));
   // Every later entry moves up by one, the end marker with them, wherever it stands.
   for (int i = ListIndex; i + 3 < kListSize; i += 2) {
     ListLines[i] = ListLines[i + 2];
     ListLines[i + 1] = ListLines[i + 3];
     if (ListLines[i] == EndMarker) break;
+  }
+  if (SaveBankFile() != 0) {
+    std::copy(kept.begin(), kept.end(), std::begin(ListLines));
+    return 1;
   }
   const int endLine = EndMarkerLine(kFirstEntryLine);
   if (endLine < kListSize) ListLast = endLine - 2;
@@ -163,11 +174,11 @@ int KillListEntry() {
     // The only entry went: the empty bank is kept, there is nothing left to browse.
     ListIndex = ListLast;
     ListState = kNoList;
-    return SaveBankFile();
+    return 0;
   }
   if (ListLines[ListIndex] == EndMarker) ListIndex = ListLast;  // the last entry went
   TuneListEntry();
-  return SaveBankFile();
+  return 0;
 }
 
 }  // namespace kestrel

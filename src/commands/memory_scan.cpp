@@ -85,6 +85,10 @@ void SendScanOfBank() {
 
 void StartMemoryScan() {
   StopHoldoff = 0;
+  if (SaidLinkLost()) {
+    PendingCommand = kNothingPending;
+    return;
+  }
   if (Length(ArgumentText) > 1) {
     SayWord("inv");  // "radbank" stays pending: a bank letter typed next replaces this
     return;

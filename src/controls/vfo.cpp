@@ -1,4 +1,5 @@
 // Tuning the two VFOs from MHz texts, the step command and the frequency field.
+#include <algorithm>
 #include <string>
 
 #include "controls/controls.h"
@@ -21,17 +22,27 @@ constexpr const char* kFieldZeros = "0000";
 constexpr int kFieldErase = 20;          // blanks that erase the old frequency
 constexpr int kFieldTrail = 30;          // blanks after the padded frequency
 
-// The hertz-to-text conversion writes a frequency below 1 MHz as ".5"; the receiver wants
-// four MHz digits before the point, so such a text is tuned as "0.5". A step typed as ".5"
-// is read the same way.
-void AddLeadingZero(Text& frequency) {
-  if (Left(frequency.str(), 1) == ".") frequency = "0" + frequency;
+// Leading zeros of a typed frequency or step do not count ("0145.5" is tuned as "145.5"),
+// and the whole part keeps one digit: the hertz-to-text conversion writes a frequency below
+// 1 MHz as ".5", and the receiver wants four MHz digits before the point, so such a text is
+// tuned as "0.5". A step typed as ".5" is read the same way.
+void DropLeadingZeros(Text& number) {
+  const std::string& text = number.str();
+  if (text.empty()) return;
+  const std::size_t whole = std::min(text.find('.'), text.size());
+  std::size_t first = 0;
+  while (first + 1 < whole && text[first] == '0') ++first;
+  if (whole == 0) {
+    number = "0" + text;
+  } else if (first > 0) {
+    number = text.substr(first);
+  }
 }
 
 // The VFO form: four MHz digits for a text with a point ("VA0145.50000"), ten hertz digits
 // for a whole number ("VA0145000000"); a longer text is kept whole.
 void SendVfoCommand(const char* mnemonic) {
-  AddLeadingZero(SpokenText);
+  DropLeadingZeros(SpokenText);
   const std::int32_t wholeMegahertz = TruncateInteger(TextToNumber(SpokenText.str()));
   std::string command = mnemonic;
   if (wholeMegahertz < 1000) command += "0";
@@ -48,7 +59,7 @@ void SendVfoCommand(const char* mnemonic) {
 }  // namespace
 
 void TuneVfoA() {
-  AddLeadingZero(FrequencyText);
+  DropLeadingZeros(FrequencyText);
   SendVfoCommand(kCommandTuneVfoA);
   ShowFrequency();
 }
@@ -56,7 +67,7 @@ void TuneVfoA() {
 void TuneVfoB() { SendVfoCommand(kCommandTuneVfoB); }
 
 void SetStep() {
-  AddLeadingZero(StepText);  // ".5" kHz is sent as "0.5", as a frequency is
+  DropLeadingZeros(StepText);  // ".5" kHz is sent as "0.5", as a frequency is
   const std::int32_t wholeKilohertz = TruncateInteger(TextToNumber(StepText.str()));
   std::string command = kCommandStep;
   if (wholeKilohertz < 100) command += "0";

@@ -37,11 +37,20 @@ void WriteTraceLine() {
 
 void SendCommand() {
   if (CommandText.empty()) return;
-  LogLine = "TX= " + CommandText;
-  WriteTraceLine();
   // The CR goes out whatever the command's length; kept in CommandText beside it, it may
   // stand one character past the text limit.
   const std::string line = CommandText + "\r";
+  if (LinkLost == kLinkLost || PortGone(PortNumber) != 0) {
+    // Nothing reaches a lost receiver: the trace says so once, not "TX=" for each command.
+    if (CommandsDropped++ == 0) {
+      LogLine = "receiver lost: not sent, nor any command until it is back: " + CommandText;
+      WriteTraceLine();
+    }
+    CommandText.AssignRaw(line);
+    return;
+  }
+  LogLine = "TX= " + CommandText;
+  WriteTraceLine();
   CommandText.AssignRaw(line);
   WritePort(PortNumber, line.c_str(), Length(line));
 }

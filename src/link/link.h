@@ -1,4 +1,5 @@
-// The one road to the receiver: SendCommand sends CommandText with CR and traces it;
+// The one road to the receiver: SendCommand sends CommandText with CR and traces it (while
+// the link is lost it sends nothing, and the trace says so once);
 // ReadReply takes whatever the receiver sent and cuts out the first known reply; LogReply
 // traces it and completes the connection handshake.
 #pragma once

@@ -40,14 +40,25 @@ void GiveUpPort() {
   ReopenCountdown = kReopenTicks;
 }
 
+// With the receiver's line shape, as OpenReceiverLink; opened by OpenPort or ReopenPort.
+int SetUpReceiverLink(int (*open)(int port, int baud)) {
+  ClosePort(PortNumber);
+  const int opened = open(PortNumber, BaudRate);
+  SetReadTimeouts(PortNumber, -1);
+  SetLineShape(PortNumber, 8, 0, 2);
+  return opened;
+}
+
+// Only what was open before is opened again: never another device the port's name might
+// lead to now that its own has gone.
 void TryReopening() {
   if (--ReopenCountdown > 0) return;
   ReopenCountdown = kReopenTicks;
-  if (OpenReceiverLink() == 0) return;
-  CommandText = kCommandLevel;
-  SendCommand();
+  if (SetUpReceiverLink(ReopenPort) == 0) return;
   LinkLost = kLinkReopened;
   ReopenCountdown = kAnswerTicks;
+  CommandText = kCommandLevel;
+  SendCommand();
 }
 
 bool AwaitLevelAnswer() {
@@ -60,6 +71,7 @@ bool AwaitLevelAnswer() {
   ReadReply();
   if (IsLevelReply()) {
     LinkLost = kLinkWorking;
+    CommandsDropped = 0;
     if (!greeted) SayWord("connected");
     PrintStatusLine(Spaces(Length(kLostText)));
     return true;
@@ -70,13 +82,7 @@ bool AwaitLevelAnswer() {
 
 }  // namespace
 
-int OpenReceiverLink() {
-  ClosePort(PortNumber);
-  const int opened = OpenPort(PortNumber, BaudRate);
-  SetReadTimeouts(PortNumber, -1);
-  SetLineShape(PortNumber, 8, 0, 2);
-  return opened;
-}
+int OpenReceiverLink() { return SetUpReceiverLink(OpenPort); }
 
 bool NoticeLostLink() {
   if (LinkLost != kLinkWorking || PortGone(PortNumber) == 0) return false;

@@ -24,9 +24,9 @@ std::string PortDeviceName(int port) {
   return port < 10 ? "COM" + number : "\\\\.\\COM" + number;
 }
 
-int OpenPort(int port, int baud) {
-  if (port < 1 || port > kPortCount) return 0;
-  auto device = platform::GetSerialPorts().Open(PortDeviceName(port));
+namespace {
+
+int SetUpPort(int port, int baud, std::unique_ptr<platform::SerialDevice> device) {
   if (!device) return 0;
   device->SetReadTimeouts({1000, 5, 0});
   platform::SerialSettings settings;
@@ -44,6 +44,18 @@ int OpenPort(int port, int baud) {
   }
   PortTable[port] = std::move(device);
   return 1;
+}
+
+}  // namespace
+
+int OpenPort(int port, int baud) {
+  if (port < 1 || port > kPortCount) return 0;
+  return SetUpPort(port, baud, platform::GetSerialPorts().Open(PortDeviceName(port)));
+}
+
+int ReopenPort(int port, int baud) {
+  if (port < 1 || port > kPortCount) return 0;
+  return SetUpPort(port, baud, platform::GetSerialPorts().Reopen(PortDeviceName(port)));
 }
 
 int SetLineShape(int port, int dataBits, int parity, int stopCode) {

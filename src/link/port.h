@@ -20,6 +20,8 @@ std::string PortDeviceName(int port);
 // Opens the device exclusively at the given speed, 8 data bits, no parity, one stop bit,
 // reads timed out after 1000 ms between bytes or 5 ms per byte. 1 on success, 0 on failure.
 int OpenPort(int port, int baud);
+// As OpenPort, but only what the port's last open reached (see SerialPorts::Reopen).
+int ReopenPort(int port, int baud);
 // Stop code 1 gives one stop bit, anything else two. 1 when writing the settings failed.
 int SetLineShape(int port, int dataBits, int parity, int stopCode);
 // m = -1: reads return at once; otherwise 1000 ms between bytes and m ms per byte.

@@ -30,6 +30,7 @@ constexpr int kToneMs = 40;
 
 // Digits one by one, "point" for a point.
 void SayDigits(const std::string& text) {
+  BeginPhrase();
   for (const char c : text) SayWord(c == '.' ? "point" : std::string(1, c));
 }
 
@@ -63,8 +64,10 @@ void SayWhatRuns() {
   }
 }
 
-// The whole state, most important first.
+// The whole state, most important first. While the link is lost it begins with "lost"
+// and leaves out the signal, which the receiver can no longer tell.
 void SayStatus() {
+  const bool lost = SaidLinkLost();
   command_parts::SayTunedFrequency();
   SayWhatRuns();
   SayWord("incr");
@@ -72,12 +75,13 @@ void SayStatus() {
   SayWord(AttenuatorOn == 1 ? "atton" : "attoff");
   SayOnOff("noise", NoiseLimiterOn);
   SayOnOff("svoice", ScanVoice);
-  SpeakSignalLevel();
+  if (!lost) SpeakSignalLevel();
 }
 
 void SayAgain() {
   const std::vector<AnnouncedWord> words = LastAnnouncement();
   for (const auto& spoken : words) {
+    if (spoken.startsPhrase) BeginPhrase();
     if (spoken.background) {
       SayWordInBackground(spoken.word);
     } else {

@@ -20,7 +20,10 @@ void PlaySoundFile(const std::string& path, int flags) {
 }
 
 void PlayTone(int hertz, int milliseconds) {
-  const bool played = platform::GetSoundPlayer().PlayTone(hertz, milliseconds);
+  // The player knows of its own recordings only: no tone over a word the speech server says.
+  const bool played =
+      !SystemWordSounding() && platform::GetSoundPlayer().PlayTone(hertz, milliseconds);
+  if (played) NoteToneStarted();
   WriteJournal({"TONE", std::to_string(hertz), std::to_string(milliseconds), played ? "+" : "-"});
 }
 

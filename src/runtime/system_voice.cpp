@@ -26,6 +26,7 @@ constexpr int kUnfinishedLimit = 3;
 bool voice_active = false;
 int unfinished_in_a_row = 0;  // words just said whose end never came
 bool background_sounding = false;  // a background word may still be heard
+bool tone_sounding = false;        // a tone may still be heard from the recordings' player
 void (*report_trouble)(const std::string&) = nullptr;
 
 // "wave\FM" and "wave\fm.wav" are both the word "fm".
@@ -109,6 +110,7 @@ bool WaitForEnd(std::string_view phrase) {
 std::string StartSystemVoice() {
   background_sounding = false;
   unfinished_in_a_row = 0;
+  tone_sounding = false;
   const std::string problem = platform::GetSpeechService().Open();
   voice_active = problem.empty();
   if (!voice_active) Report(problem);
@@ -119,14 +121,37 @@ void StopSystemVoice() {
   if (voice_active) platform::GetSpeechService().Close();
   voice_active = false;
   background_sounding = false;
+  tone_sounding = false;
 }
 
 bool SystemVoiceActive() { return voice_active; }
+
+bool SystemWordSounding() {
+  if (!voice_active || !background_sounding) return false;
+  for (;;) {
+    switch (platform::GetSpeechService().WaitEvent(std::chrono::steady_clock::now())) {
+      case SpeechEvent::kBegan:
+        continue;
+      case SpeechEvent::kTimedOut:
+        return true;
+      case SpeechEvent::kEnded:
+        background_sounding = false;
+        return false;
+      case SpeechEvent::kLost:
+        GiveUp();
+        return false;
+    }
+  }
+}
+
+void NoteToneStarted() { tone_sounding = voice_active; }
 
 void SetSystemVoiceReport(void (*report)(const std::string& why)) { report_trouble = report; }
 
 std::string SpeakSoundPath(const std::string& path, bool background) {
   platform::SoundPlayer& recordings = platform::GetSoundPlayer();
+  if (tone_sounding) recordings.Play("", true);  // a word cuts a tone off
+  tone_sounding = false;
   if (!CutBackgroundWord()) return recordings.Play(path, background);
   if (path.empty()) return {};
   const std::optional<std::string_view> phrase = PhraseOfWord(WordOfPath(path));

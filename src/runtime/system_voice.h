@@ -15,6 +15,11 @@ std::string StartSystemVoice();
 // Leaves the speech server; the recordings play from now on.
 void StopSystemVoice();
 bool SystemVoiceActive();
+// True while a word the speech server was given in the background may still be heard.
+bool SystemWordSounding();
+// A tone has started on the recordings' player: the server's next word cuts it off first,
+// as a recorded word would.
+void NoteToneStarted();
 
 // Says the word a sound path names ("wave\scan", "wave\FM", "wave\fm.wav"); an empty path
 // only cuts off a background word. A tone plays from its recording; a word the table does

@@ -21,6 +21,7 @@ std::vector<AnnouncedWord> last_announcement;
 std::FILE* text_output = nullptr;
 int text_fd = -1;             // where the text line is written, without waiting
 bool dropping_lines = false;  // the last line was not taken
+bool phrase_begins = false;   // the next word noted starts a phrase
 
 // "fm.wav" and "FM" are the word "fm".
 std::string PlainWord(std::string word) {
@@ -74,8 +75,11 @@ void WriteTextLine(const std::string& text) {
 }  // namespace
 
 void NoteSpokenWord(const std::string& word, bool background) {
-  words_in_progress.push_back({word, background});
+  words_in_progress.push_back({word, background, phrase_begins});
+  phrase_begins = false;
 }
+
+void BeginPhrase() { phrase_begins = true; }
 
 void FinishAnnouncement() {
   if (words_in_progress.empty()) return;
@@ -89,6 +93,7 @@ const std::vector<AnnouncedWord>& LastAnnouncement() { return last_announcement;
 void ResetAnnouncements() {
   words_in_progress.clear();
   last_announcement.clear();
+  phrase_begins = false;
 }
 
 std::string AnnouncementText(const std::vector<AnnouncedWord>& words) {
@@ -96,6 +101,7 @@ std::string AnnouncementText(const std::vector<AnnouncedWord>& words) {
   bool inNumber = false;
   for (const auto& spoken : words) {
     const std::string word = PlainWord(spoken.word);
+    if (spoken.startsPhrase) inNumber = false;
     if (IsNumberPiece(word)) {
       if (!inNumber && !text.empty()) text += ' ';
       text += word == "point" ? "." : word;

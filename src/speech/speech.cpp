@@ -75,6 +75,7 @@ void PlayFixedWord(const std::string& word) {
 }
 
 void SpeakFrequency() {
+  BeginPhrase();
   if (SearchActive == kSearchRunning) SayWord("srching");
   // The length is read again on every pass: the first pass may shorten or lengthen the text.
   for (int i = 1; i <= Length(SpokenText.str()); ++i) {
@@ -89,6 +90,12 @@ void SpeakSignalLevel() {
   SayWord("s");
   SayWord(CharOf('0' + std::clamp(SignalLevel, 0, kHighestDigit)));
   if (SignalLevel > kHighestDigit) SayWord("plus");
+}
+
+bool SaidLinkLost() {
+  if (LinkLost == kLinkWorking) return false;
+  SayWord("lost");
+  return true;
 }
 
 void SpeakMode() {

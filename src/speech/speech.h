@@ -28,5 +28,9 @@ void SpeakFrequency();
 void SpeakMode();
 // Speaks SignalLevel as "s" and a digit, with "plus" above 9.
 void SpeakSignalLevel();
+// While the receiver's link is lost (or reopened and not yet answering): says "lost" and
+// returns true. Keys that would start something on the receiver, or report what it last
+// said, say this instead.
+bool SaidLinkLost();
 
 }  // namespace kestrel

@@ -16,5 +16,6 @@ KESTREL_STATE(int, SearchActive, kNoSearch);
 KESTREL_STATE(int, FoundCount, 0);
 KESTREL_STATE(Text, SearchStartText);
 KESTREL_STATE(Text, SearchEndText);
+KESTREL_STATE(int, SearchListUnsaved, 0);
 
 }  // namespace kestrel

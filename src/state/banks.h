@@ -24,5 +24,6 @@ inline constexpr int kSearchHalted = 2;  // halted on a signal
 extern int FoundCount;        // finds recorded since the search started, 0..91
 extern Text SearchStartText;  // lower search limit, MHz
 extern Text SearchEndText;    // upper search limit, MHz
+extern int SearchListUnsaved;  // 1 when the last end of a search could not save its list
 
 }  // namespace kestrel

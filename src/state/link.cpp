@@ -15,6 +15,7 @@ KESTREL_STATE(int, LinkState, kLinkGivenUp);
 KESTREL_STATE(Text, DisplayLine);
 KESTREL_STATE(int, LinkLost, kLinkWorking);
 KESTREL_STATE(int, ReopenCountdown, 0);
+KESTREL_STATE(int, CommandsDropped, 0);
 KESTREL_STATE(int, DebugFlag, 0);
 KESTREL_STATE(FileVariable, TraceFile);
 KESTREL_STATE(Text, LogLine);

@@ -22,6 +22,7 @@ inline constexpr int kLinkWorking = 0;
 inline constexpr int kLinkLost = 1;      // port gone, opened again once a second
 inline constexpr int kLinkReopened = 2;  // opened again, waiting for the answer to "LM"
 extern int ReopenCountdown;  // ticks until the next reopening, or left for the answer
+extern int CommandsDropped;  // commands not sent since the link was lost
 
 // Trace state shared with the main line and the command entry.
 extern int DebugFlag;        // 1: the trace "debug1.dat" is written

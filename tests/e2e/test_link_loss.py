@@ -11,6 +11,7 @@ from fault_checks import FaultChecks, at_rest, bank_bytes, bank_lines  # noqa: E
 from panel_session import PanelSession  # noqa: E402
 
 SEARCH_SIGNALS = "145.1000 120 0 -\n145.3000 120 0 -\n145.6000 120 0 -\n"
+NO_SIGNAL_IN_RANGE = "430.0000 120 0 -\n"
 FOUND_COUNT_AT = (750, 400)
 STATUS_LINE = (270, 320)
 LOST_TEXT = "   *** RECEIVER LOST ***  "
@@ -61,8 +62,8 @@ class LinkLoss(FaultChecks):
             self.assertIsNotNone(panel.wait_sound("am", since=typed))
             self.assert_not_spinning(panel, seconds=2.0)
             self.assertEqual(panel.sounds(since=pulled).count("lost"), 1)
-            # Nothing is asked of the lost receiver. Without the link the port name means
-            # /dev/ttyS0, which may well open: it is asked for a level at most once a second.
+            # Nothing is asked of the lost receiver: at most a level request a second, to what
+            # the link led to (never /dev/ttyS0, which the port name means without its link).
             journal = panel.journal()
             written = [e for e in journal if e.kind == "OUT" and e.ms > lost.ms]
             self.assertLessEqual({e.fields[0] for e in written}, {"LM\r"})
@@ -99,6 +100,56 @@ class LinkLoss(FaultChecks):
                                  panel.sounds(since=started))
             self.assertEqual(sum(c.startswith("MXA") for c in panel.sent()), 30)
             self.assert_closes_in_order(panel)
+
+    def test_while_the_link_is_lost_keys_that_start_or_report_say_lost(self):
+        bank = bank_bytes(bank_lines(WRITTEN_ENTRIES[:3], name="bank07"))
+        with PanelSession(self.x, voice_set="short", debug=True, scenario=NO_SIGNAL_IN_RANGE,
+                          files={"bank07.dat": bank}) as panel:
+            at_rest(panel)
+            started = panel.journal()[-1].ms + 1
+            panel.keys("r")
+            self.assertIsNotNone(panel.wait_sound("act", since=started))
+            # The search list cannot be saved when the loss ends the search.
+            os.chmod(panel.path("bank00.dat"), 0o444)
+            pulled = self.pull_link(panel)
+            lost = panel.wait_sound("lost", since=pulled, timeout=20)
+            self.assertIsNotNone(lost)
+            self.assertIsNotNone(panel.wait_sound("failed", since=lost.ms))
+            self.assertEqual(panel.sounds(since=lost.ms), ["lost", "0", "failed"])
+
+            # The search, the memory scan, the list scan and the level: "lost", nothing else.
+            for keys in (["r"], ["g"], ["m"], ["b", "0", "7", "Return", "r"]):
+                typed = panel.journal()[-1].ms + 1
+                panel.keys(*keys)
+                self.assertIsNotNone(panel.wait_sound("lost", since=typed),
+                                     panel.sounds(since=typed))
+            status = self.status(panel)
+            self.assertEqual(status[0], "lost", status)
+            self.assertNotIn("s", status)
+            trace = panel.trace()
+            since_loss = trace[trace.index("receiver lost"):]
+            self.assertLessEqual({t for t in since_loss if t.startswith("TX=")}, {"TX= LM"})
+            self.assertEqual(sum(t.startswith("receiver lost: not sent") for t in trace), 1)
+
+            # Back: nothing was started meanwhile.
+            self.put_back_link(panel)
+            panel.wait_idle_polling()
+            status = self.status(panel)
+            self.assertFalse({"srch", "scan", "lost"} & set(status), status)
+            self.assertNotIn("VS", panel.sent())  # the receiver's log begins at its return
+            self.assert_closes_in_order(panel)
+
+    def status(self, panel):
+        """The words V says, through the scan voice's setting, which comes last but one."""
+        typed = panel.journal()[-1].ms + 1
+        panel.keys("v")
+
+        def said():
+            words = panel.sounds(since=typed)
+            return words if "svoice" in words[:-1] else None
+        words = e2e.wait_for(said, timeout=20)
+        self.assertIsNotNone(words, panel.sounds(since=typed))
+        return words
 
     def finds_counted(self, panel):
         counts = [p.text for p in panel.prints() if (p.x, p.y) == FOUND_COUNT_AT]

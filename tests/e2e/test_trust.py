@@ -18,6 +18,9 @@ REPEATS = [("145.5", "a"), ("145.5", "b"), ("146.0", "c")]
 MEMORY_A = "MXA00 MP0 RF0150000000 ST012500 AU0 MD1 AT0 TMkeep\n"
 # No station between the search limits 145 and 146: the search never halts.
 NO_SIGNAL_IN_RANGE = "430.0000 120 0 -\n"
+BROWSED = [("145.1", "a"), ("145.2", "b"), ("145.3", "c")]
+# Frequency lines the check takes that only a receiver channel's digits can carry right.
+ODD_DIGITS = [("00145.5", "zeros"), ("145.1234567", "hertz"), ("12345.5", "too high")]
 
 
 def commands_since(panel, mark):
@@ -85,6 +88,56 @@ class Trust(FaultChecks):
                 "MXA00 RF0000500000 ST012500 MD1" + blank_label,
                 "MXA01 RF0000999000 ST012500 MD1" + blank_label])
             self.assert_closes_in_order(panel)
+
+    def test_files_that_cannot_be_written_are_said_failed_and_digits_sent_are_the_receivers(self):
+        files = {"bank07.dat": bank_bytes(bank_lines(BROWSED, name="bank07")),
+                 "bank08.dat": bank_bytes(bank_lines(ODD_DIGITS, name="bank08"))}
+        with PanelSession(self.x, voice_set="short", debug=True, scenario=NO_SIGNAL_IN_RANGE,
+                          files=files) as panel:
+            at_rest(panel)
+            # Leading zeros do not count, the hertz are rounded, five MHz digits left out.
+            mark = len(panel.sent())
+            words = run_command(panel, "w08a\n", "ok", timeout=90)
+            self.assertEqual(words.count("inv"), 1, words)
+            self.assertEqual([c[:18] for c in panel.sent()[mark:] if c.startswith("MX")],
+                             ["MXA00 RF0145500000", "MXA01 RF0145123457"])
+
+            # A kill that could not be saved leaves the browsed list whole.
+            run_command(panel, "b07\n", "sel")
+            panel.keys("Up")
+            self.assertTrue(panel.wait_sent("VA0145.20000"), panel.sent()[-3:])
+            original = panel.read_file("bank07.dat")
+            os.chmod(panel.path("bank07.dat"), 0o444)
+            self.assertNotIn("ok", run_command(panel, "k\n", "failed"))
+            mark = len(panel.sent())
+            panel.keys("Down", "Up")
+            panel.wait_idle_polling()
+            self.assertEqual(commands_since(panel, mark), ["VA0145.10000", "VA0145.20000"])
+            self.assertEqual(panel.read_file("bank07.dat"), original)
+
+            # A typed frequency's leading zero is not sent (and the list is let go).
+            run_command(panel, "0145.5\n", "ok")
+            self.assertTrue(panel.wait_sent("VA0145.50000"), panel.sent()[-3:])
+
+            # A search list that cannot be saved: its count, then "failed", never "ok".
+            for end in ("Return", "q"):
+                started = panel.journal()[-1].ms + 1
+                panel.keys("r")
+                self.assertIsNotNone(panel.wait_sound("act", since=started))
+                os.chmod(panel.path("bank00.dat"), 0o444)
+                ended = panel.journal()[-1].ms + 1
+                panel.keys(end)
+                self.assertIsNotNone(panel.wait_sound("failed", since=ended),
+                                     panel.sounds(since=ended))
+                if end == "Return":
+                    panel.wait_idle_polling()
+                    self.assertEqual(panel.sounds(since=ended), ["0", "failed"])
+                    os.chmod(panel.path("bank00.dat"), 0o644)
+            self.assertEqual(panel.exit_code(), 0, panel.panel.errors())
+            self.assertEqual(panel.sounds(since=ended), ["0", "failed", "quit"])
+            self.assertEqual(panel.trace().count("search list not saved: bank00.dat"), 2)
+            self.assertEqual(panel.panel.errors().count("search list not saved"), 2,
+                             panel.panel.errors())
 
     def test_a_search_starts_on_its_start_limit_and_q_ends_it_as_enter_does(self):
         with PanelSession(self.x, voice_set="short", scenario=NO_SIGNAL_IN_RANGE) as panel:

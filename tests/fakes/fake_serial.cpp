@@ -78,7 +78,20 @@ FakeLine& FakeSerialPorts::Add(const std::string& name) {
 std::unique_ptr<platform::SerialDevice> FakeSerialPorts::Open(const std::string& name) {
   attempts_.push_back(name);
   const auto found = lines_.find(name);
-  failed_ = found == lines_.end() || found->second->open;
+  if (found != lines_.end() && found->second->removed && !fallback.empty()) {
+    return OpenLine(fallback);
+  }
+  return OpenLine(name);
+}
+
+std::unique_ptr<platform::SerialDevice> FakeSerialPorts::Reopen(const std::string& name) {
+  reopen_attempts_.push_back(name);
+  return OpenLine(name);
+}
+
+std::unique_ptr<platform::SerialDevice> FakeSerialPorts::OpenLine(const std::string& name) {
+  const auto found = lines_.find(name);
+  failed_ = found == lines_.end() || found->second->open || found->second->removed;
   if (failed_) return nullptr;
   found->second->open = true;
   ++found->second->opens;

@@ -24,6 +24,7 @@ struct FakeLine {
   bool failGetSettings = false;
   bool failSetSettings = false;
   bool vanished = false;  // the device is gone: nothing waits, nothing is written
+  bool removed = false;   // its name has gone too (a link removed with the device)
   int waitHandle = -1;    // the descriptor the device offers to wait on
   // The receiver's side, for tests that need answers in the middle of a sequence:
   // onWrite sees every block written (after it is recorded) and may Feed an answer;
@@ -42,7 +43,13 @@ class FakeSerialPorts final : public platform::SerialPorts {
   FakeLine& Add(const std::string& name);
   FakeLine& Line(const std::string& name) { return *lines_.at(name); }
   const std::vector<std::string>& OpenAttempts() const { return attempts_; }
+  const std::vector<std::string>& ReopenAttempts() const { return reopen_attempts_; }
   std::unique_ptr<platform::SerialDevice> Open(const std::string& name) override;
+  // Opens only the line of that name, never the fallback.
+  std::unique_ptr<platform::SerialDevice> Reopen(const std::string& name) override;
+  // The line a plain Open of a removed name reaches instead, as a port name whose link has
+  // gone means another device (/dev/ttyS0) to the termios ports; "" for none.
+  std::string fallback;
   // The reason a failed open gives.
   std::string openProblem;
   std::string LastOpenProblem() const override { return failed_ ? openProblem : ""; }
@@ -51,6 +58,8 @@ class FakeSerialPorts final : public platform::SerialPorts {
   bool failed_ = false;
   std::map<std::string, std::shared_ptr<FakeLine>> lines_;
   std::vector<std::string> attempts_;
+  std::vector<std::string> reopen_attempts_;
+  std::unique_ptr<platform::SerialDevice> OpenLine(const std::string& name);
 };
 
 }  // namespace kestrel::fakes

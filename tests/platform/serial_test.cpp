@@ -109,6 +109,31 @@ TEST_F(PseudoTerminalTest, SendsAndReceivesThroughTheComLinkThenSurvivesAHangUp)
   EXPECT_LT(std::chrono::steady_clock::now() - start, std::chrono::seconds(2));
 }
 
+TEST_F(PseudoTerminalTest, AReopenTakesWhatTheNameReachedBeforeAndNeverAnotherDevice) {
+  TermiosSerialPorts ports;
+  const std::string terminal = ::ptsname(master_);
+  auto device = ports.Open("COM1");
+  ASSERT_TRUE(device);
+  device->Close();
+  // The link has gone: not even the terminal it led to is opened, though it is still there.
+  std::filesystem::remove("COM1");
+  EXPECT_FALSE(ports.Reopen("COM1"));
+  EXPECT_EQ(ports.LastOpenProblem(), terminal + " has gone and is not opened again");
+  // The link is there again: it is followed.
+  std::filesystem::create_symlink(terminal, "COM1");
+  device = ports.Reopen("COM1");
+  ASSERT_TRUE(device) << ports.LastOpenProblem();
+  device->Close();
+
+  // Where a name's link has gone, the device it held is opened (an adapter plugged in
+  // again), never the name's /dev/ttyS device.
+  EXPECT_EQ(ReopenedPath("./COM1", terminal), "./COM1");
+  EXPECT_EQ(ReopenedPath("./COM2", "/dev/serial/by-id/usb-adapter"),
+            "/dev/serial/by-id/usb-adapter");
+  EXPECT_EQ(ReopenedPath("./COM2", "tcp:127.0.0.1:3001"), "tcp:127.0.0.1:3001");
+  EXPECT_EQ(ReopenedPath("./COM2", "/dev/pts/7"), "");
+}
+
 TEST_F(PseudoTerminalTest, BytesLookedAtAreStillWaitingAndReadInOrder) {
   TermiosSerialPorts ports;
   auto device = ports.Open("COM1");

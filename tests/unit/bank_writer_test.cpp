@@ -103,6 +103,24 @@ TEST_F(BankWriterTest, BytesThatAreNoFrequencyOrNoTextNeverReachTheReceiver) {
   EXPECT_EQ(sound.Words(), (Words{"wait", "inv", "failed"}));
 }
 
+TEST_F(BankWriterTest, LeadingZerosDoNotCountAndAFractionIsRoundedToTheHertz) {
+  WriteBank("bank05.dat", BankLines("bank05", "FM",
+                                    {{"00145.5"},
+                                     {"145.1234567"},
+                                     {"145.1234564999"},
+                                     {"9.9999995"},
+                                     {"12345.5"},
+                                     {"9999.9999999"},
+                                     {"0001296"}}));
+  WriteBankToReceiver();
+  EXPECT_EQ(Commands(), (Words{"MQA%%", "MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12),
+                               "MXA01 RF0145123457 ST012500 MD1 TM" + Blanks(12),
+                               "MXA02 RF0145123456 ST012500 MD1 TM" + Blanks(12),
+                               "MXA03 RF0010000000 ST012500 MD1 TM" + Blanks(12),
+                               "MXA06 RF1296000000 ST012500 MD1 TM" + Blanks(12)}));
+  EXPECT_EQ(sound.Words(), (Words{"wait", "inv", "ok"}));
+}
+
 TEST_F(BankWriterTest, AWriteCutByTheLinkGoingAwayFails) {
   WriteBank("bank05.dat", BankLines("bank05", "FM", NumberedEntries(5)));
   line->onWrite = [](fakes::FakeLine& self, const std::string& block) {

@@ -108,6 +108,17 @@ TEST_F(ControlsTest, VfoTextWithoutLeadingDigitIsTunedFromZero) {
   EXPECT_EQ(Sent(), "VB0000.75000\r");
 }
 
+TEST_F(ControlsTest, LeadingZerosOfATypedFrequencyOrStepDoNotCount) {
+  EXPECT_EQ(TuneTo("0145.5"), "VA0145.50000\r");
+  EXPECT_EQ(FrequencyText, "145.5");
+  EXPECT_EQ(TuneTo("00145"), "VA0145000000\r");
+  EXPECT_EQ(TuneTo("00.5"), "VA0000.50000\r");
+  EXPECT_EQ(TuneTo("000"), "VA0000000000\r");
+  EXPECT_EQ(StepCommand("012.5"), "ST012.50\r");
+  EXPECT_EQ(StepCommand("0005"), "ST005000\r");
+  EXPECT_EQ(StepCommand("00.5"), "ST000.50\r");
+}
+
 TEST_F(ControlsTest, VfoBSendsVbAndDrawsNothing) {
   FrequencyText = "146";
   SpokenText = "146";

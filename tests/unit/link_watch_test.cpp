@@ -1,10 +1,17 @@
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <initializer_list>
+#include <sstream>
+#include <string>
+#include <vector>
+
 #include "link/link_recovery.h"
 #include "polling_fixture.h"
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
+#include "state/key_codes.h"
 
 namespace kestrel {
 namespace {
@@ -29,7 +36,16 @@ class LinkWatchTest : public PollingTest {
     }
     return -1;
   }
-  int OpenAttempts() const { return static_cast<int>(ports.OpenAttempts().size()); }
+  int OpenAttempts() const {
+    return static_cast<int>(ports.OpenAttempts().size() + ports.ReopenAttempts().size());
+  }
+  void TypeKeys(std::initializer_list<int> codes) {
+    for (const int code : codes) {
+      Press(code);
+      Release(code);
+      Tick();
+    }
+  }
 };
 
 TEST_F(LinkWatchTest, ALostLinkIsSaidEndsTheSearchServesKeysAndIsTakenBackOnceASecond) {
@@ -78,6 +94,49 @@ TEST_F(LinkWatchTest, ALostLinkIsSaidEndsTheSearchServesKeysAndIsTakenBackOnceAS
   Tick();
   Tick();
   EXPECT_EQ(line->written, "LM\r");  // polling goes on
+}
+
+TEST_F(LinkWatchTest, OnlyWhatWasOpenIsOpenedAgainAndCommandsForALostReceiverAreNotTraced) {
+  // The COM1 link goes with its device; a plain open of the name would now reach another
+  // device, as /dev/ttyS0 stands behind a COM1 link that has gone.
+  fakes::FakeLine& other = ports.Add("ttyS0");
+  ports.fallback = "ttyS0";
+  DebugFlag = 1;
+  ASSERT_EQ(OpenFile(TraceFile, "debug1.dat", "W"), 0);
+  line->vanished = true;
+  line->removed = true;
+  Tick();
+  // Commands for the lost receiver (a typed frequency, the attenuator) are dropped.
+  TypeKeys({'1', '4', '6', keys::kEnter, keys::Letter('A')});
+  for (int tick = 0; tick < 35; ++tick) Tick();  // three and a half seconds of attempts
+  EXPECT_EQ(other.opens, 0);
+  EXPECT_EQ(other.written, "");
+  EXPECT_GE(ports.ReopenAttempts().size(), 3u);
+  EXPECT_EQ(ports.OpenAttempts(), std::vector<std::string>{"COM1"});  // the start's own
+
+  // The link is there again: it is opened, and the receiver answers.
+  line->vanished = false;
+  line->removed = false;
+  line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
+    if (block == "LM\r") self.Feed("LM 048\r\n");
+  };
+  EXPECT_GT(TicksUntil([&] { return LinkLost == kLinkWorking; }, 12), 0);
+  CloseFile(TraceFile);
+  EXPECT_EQ(other.opens, 0);
+  std::vector<std::string> trace;
+  std::istringstream in(ReadFile("debug1.dat"));
+  for (std::string text; std::getline(in, text, '\r');) {
+    if (!text.empty() && text.front() == '\n') text.erase(0, 1);
+    if (text.starts_with("TX=") || text.starts_with("receiver")) trace.push_back(text);
+  }
+  ASSERT_GE(trace.size(), 4u);
+  EXPECT_EQ(trace[0], "receiver lost");
+  EXPECT_EQ(trace[1], "receiver lost: not sent, nor any command until it is back: VA0146000000");
+  EXPECT_EQ(trace[2], "TX= LM");  // the reopened port's question, then the panel's state
+  EXPECT_EQ(trace[3], "TX= VA0146.00000");
+  EXPECT_EQ(std::count_if(trace.begin(), trace.end(),
+                          [](const std::string& t) { return t.starts_with("receiver lost"); }),
+            2);
 }
 
 TEST_F(LinkWatchTest, AReopenedPortThatStaysSilentIsClosedAndTriedAgain) {

@@ -3,7 +3,9 @@
 #include <cstdio>
 
 #include "polling_fixture.h"
+#include "banks/search.h"
 #include "speech/announcements.h"
+#include "speech/speech.h"
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
@@ -56,6 +58,33 @@ TEST_F(OperatorKeysTest, StatusSaysTheWholeStateAndEndsNoScanNorSendsAnything) {
   EXPECT_EQ(Words(searching.begin() + 6, searching.begin() + 10),  // after 145.5 FM
             (Words{"srch", "found", "1", "2"}));
   EXPECT_EQ(line->TakeWritten(), "");
+}
+
+TEST_F(OperatorKeysTest, WhileTheLinkIsLostKeysThatStartOrReportOnTheReceiverSayLost) {
+  line->vanished = true;
+  Tick();
+  ASSERT_EQ(sound.Words(), Words{"lost"});
+  EXPECT_EQ(Key('V'), (Words{"lost", "1", "4", "5", "point", "5", "fm.wav", "incr", "1", "2",
+                             "point", "5", "attoff", "noise", "on", "svoice", "on"}));
+  EXPECT_EQ(Key('M'), Words{"lost"});
+  EXPECT_EQ(Key('R'), Words{"lost"});
+  EXPECT_EQ(SearchActive, 0);
+  EXPECT_EQ(Key('G'), Words{"lost"});
+  EXPECT_EQ(PendingCommand, 0);
+  EXPECT_EQ(line->written, "");
+}
+
+TEST_F(OperatorKeysTest, NumbersOfTwoPhrasesStayApartInTheTextLineAndWhenSaidAgain) {
+  ListLines[4] = EndMarker;
+  SearchActive = kSearchHalted;
+  FrequencyText = "145.5";
+  RecordSearchHit();  // the count, "1"
+  SpokenText = "145.5";
+  SpeakFrequency();   // where the search halted
+  FinishAnnouncement();
+  EXPECT_EQ(AnnouncementText(LastAnnouncement()), "1 145.5");
+  Key('Y');
+  EXPECT_EQ(AnnouncementText(LastAnnouncement()), "1 145.5");
 }
 
 TEST_F(OperatorKeysTest, SayAgainRepeatsTheLastAnnouncementAndPendingCommandsKeepTheirRules) {

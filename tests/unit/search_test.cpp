@@ -1,3 +1,4 @@
+#include <filesystem>
 #include <sstream>
 
 #include "bank_test_files.h"
@@ -7,6 +8,7 @@
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
+#include "state/link.h"
 
 namespace kestrel::testing {
 namespace {
@@ -180,6 +182,31 @@ TEST_F(SearchTest, EndingASearchWithoutFindsSaysZero) {
   EXPECT_EQ(sound.Words(), Words{"0"});
   EXPECT_EQ(ReadFile("bank00.dat"), BankBytes({"Srchbank", "FM", "12.5", " ", "9999"}));
   EXPECT_EQ(SearchActive, 0);
+}
+
+TEST_F(SearchTest, ASearchListThatCannotBeSavedIsSaidFailedAndReported) {
+  StartQuietly();
+  Find("145.5");
+  sound.Clear();
+  std::filesystem::permissions("bank00.dat", std::filesystem::perms::owner_read |
+                                                 std::filesystem::perms::group_read);
+  DebugFlag = 1;
+  ASSERT_EQ(OpenFile(TraceFile, "debug1.dat", "W"), 0);
+  ::testing::internal::CaptureStderr();
+  EndSearch();
+  EXPECT_EQ(sound.Words(), (Words{"1", "failed"}));
+  EXPECT_EQ(SearchListUnsaved, 1);
+  // The program ends with a search running: no word, the same reports.
+  SearchActive = 1;
+  SaveRunningSearch();
+  const std::string errors = ::testing::internal::GetCapturedStderr();
+  CloseFile(TraceFile);
+  EXPECT_EQ(sound.Words(), (Words{"1", "failed"}));
+  EXPECT_EQ(ReadFile("debug1.dat"),
+            "search list not saved: bank00.dat\r\nsearch list not saved: bank00.dat\r\n");
+  const std::string report = "kestrel: search list not saved: bank00.dat could not be written\n";
+  EXPECT_EQ(errors, report + report);
+  EXPECT_EQ(ReadFile("bank00.dat"), BankBytes({"Srchbank", "FM", "12.5", " ", "9999"}));
 }
 
 TEST_F(SearchTest, EndingWithNoSearchOnlyClearsTheLowerLines) {

@@ -6,6 +6,7 @@
 
 #include "fakes/fake_speech.h"
 #include "fakes/kestrel_test.h"
+#include "runtime/sound.h"
 #include "runtime/vocabulary.h"
 #include "speech/speech.h"
 #include "state/speech.h"
@@ -53,6 +54,20 @@ TEST_F(SystemVoiceTest, WordsAreSaidAsTheirPhrasesWhilePauseAndToneKeepTheirSoun
                                  "say configuration file not found"}));
   EXPECT_EQ(sound.Paths(), Calls{"wave\\beep"});
   EXPECT_EQ(PhraseOfWord("shdel"), "<silence 150>");
+}
+
+TEST_F(SystemVoiceTest, AWordCutsALevelToneOffAndNoToneStartsWhileAWordSounds) {
+  ASSERT_EQ(StartSystemVoice(), "");
+  PlayTone(1000, 40);
+  SayWord("ok");
+  EXPECT_EQ(sound.Paths(), Calls{""});  // the tone stopped before the word is said
+  EXPECT_EQ(speech.calls.back(), "say OK");
+  speech.events = {SpeechEvent::kBegan, SpeechEvent::kTimedOut};  // heard a while yet
+  SayWordInBackground("help");
+  PlayTone(1000, 40);
+  EXPECT_EQ(sound.tones.size(), 1u);
+  PlayTone(1000, 40);  // the word has ended meanwhile
+  EXPECT_EQ(sound.tones.size(), 2u);
 }
 
 TEST_F(SystemVoiceTest, OnlyABackgroundWordIsCutOffByTheNext) {

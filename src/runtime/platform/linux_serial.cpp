@@ -296,6 +296,15 @@ std::string SerialDevicePath(const std::string& name) {
   return "/dev/ttyS" + std::to_string(number - 1);
 }
 
+std::string ReopenedPath(const std::string& path, const std::string& device) {
+  struct stat info {};
+  if (::lstat(path.c_str(), &info) == 0) return path;
+  // A pseudo-terminal does not come back: once its far end has closed, its number goes to
+  // the next terminal opened anywhere on the machine, a shell's as readily as a receiver's.
+  if (device.rfind("/dev/pts/", 0) == 0) return "";
+  return device;
+}
+
 std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) {
   problem_.clear();
   const std::string path = SerialDevicePath(name);
@@ -303,11 +312,37 @@ std::unique_ptr<SerialDevice> TermiosSerialPorts::Open(const std::string& name) 
     problem_ = "no port name";
     return nullptr;
   }
+  auto device = OpenPath(path);
+  if (device) reached_[name] = {path, DeviceBehind(path)};
+  return device;
+}
+
+std::unique_ptr<SerialDevice> TermiosSerialPorts::Reopen(const std::string& name) {
+  const auto found = reached_.find(name);
+  if (found == reached_.end()) return Open(name);
+  problem_.clear();
+  const std::string path = ReopenedPath(found->second.path, found->second.device);
+  if (path.empty()) {
+    problem_ = found->second.device + " has gone and is not opened again";
+    return nullptr;
+  }
+  return OpenPath(path);
+}
+
+// What a link holds ("/dev/ttyUSB0", "/dev/serial/by-id/...", "tcp:HOST:PORT"); the path
+// itself when it is no link.
+std::string TermiosSerialPorts::DeviceBehind(const std::string& path) {
+  const std::string target = LinkText(path);
+  return target.empty() ? path : target;
+}
+
+std::unique_ptr<SerialDevice> TermiosSerialPorts::OpenPath(const std::string& path) {
   // A link to "tcp:HOST:PORT" names a line that a server (ser2net) serves over TCP.
+  const std::string target = path.rfind("tcp:", 0) == 0 ? path : LinkText(path);
   std::string host, service;
-  if (ParseTcpTarget(LinkText(path), host, service)) {
+  if (ParseTcpTarget(target, host, service)) {
     auto device = OpenTcpDevice(host, service);
-    if (!device) problem_ = "no connection to " + LinkText(path);
+    if (!device) problem_ = "no connection to " + target;
     return device;
   }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);

@@ -2,6 +2,8 @@
 // served over TCP when the port's link holds "tcp:HOST:PORT" (linux_tcp_serial.h).
 #pragma once
 
+#include <map>
+#include <memory>
 #include <string>
 
 #include "runtime/platform/serial_device.h"
@@ -12,6 +14,11 @@ namespace kestrel::platform {
 // prefix) in the working folder, else /dev/ttyS(n - 1). "" for a name that is no port name.
 std::string SerialDevicePath(const std::string& name);
 
+// What a reopening of the port that `path` opened, reaching `device`, opens now: the path
+// (the name's file or link in the folder, or /dev/ttyS(n - 1)) when it is there; else the
+// device it reached, unless that was a pseudo-terminal; "" for nothing.
+std::string ReopenedPath(const std::string& path, const std::string& device);
+
 // The target of a symbolic link as its text; "" when path is no link.
 std::string LinkText(const std::string& path);
 
@@ -21,10 +28,19 @@ bool IsSettableSpeed(int baud);
 class TermiosSerialPorts final : public SerialPorts {
  public:
   std::unique_ptr<SerialDevice> Open(const std::string& name) override;
+  std::unique_ptr<SerialDevice> Reopen(const std::string& name) override;
   std::string LastOpenProblem() const override { return problem_; }
 
  private:
+  struct Reached {
+    std::string path;    // the name's file or link in the folder, or /dev/ttyS(n - 1)
+    std::string device;  // what that path held when it opened (a link's text), or the path
+  };
+  static std::string DeviceBehind(const std::string& path);
+  std::unique_ptr<SerialDevice> OpenPath(const std::string& path);
+
   std::string problem_;
+  std::map<std::string, Reached> reached_;  // by port-layer name, the last open that worked
 };
 
 }  // namespace kestrel::platform

@@ -54,6 +54,10 @@ class SerialPorts {
   // Opens the device of a port-layer name ("COM3", "\\.\COM12") exclusively; nullptr when
   // it is missing, busy or not a serial device.
   virtual std::unique_ptr<SerialDevice> Open(const std::string& name) = 0;
+  // Opens again what the last Open of that name that worked reached (its link when it is
+  // there again, else the device that link led to), never another device the name might
+  // mean now; an Open for a name never opened.
+  virtual std::unique_ptr<SerialDevice> Reopen(const std::string& name) { return Open(name); }
   // Why the last Open failed, in words for the trace ("" when it did not, or unknown).
   virtual std::string LastOpenProblem() const { return {}; }
 };
