@@ -9,7 +9,8 @@
 namespace kestrel::platform {
 
 // Maps a port-layer name to a Linux path: a file or link of the name (without any "\\.\"
-// prefix) in the working folder, else /dev/ttyS(n - 1). "" for a name that is no port name.
+// prefix) in the working folder, else /dev/ttyS(n - 1); a path ("/dev/...") stays as it is.
+// "" for a name that is no port name.
 std::string SerialDevicePath(const std::string& name);
 
 // The target of a symbolic link as its text; "" when path is no link.
@@ -22,6 +23,7 @@ class TermiosSerialPorts final : public SerialPorts {
  public:
   std::unique_ptr<SerialDevice> Open(const std::string& name) override;
   std::string LastOpenProblem() const override { return problem_; }
+  std::vector<std::string> FreeAdapters() override;
 
  private:
   std::string problem_;

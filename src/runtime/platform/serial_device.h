@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestrel::platform {
 
@@ -56,6 +57,9 @@ class SerialPorts {
   virtual std::unique_ptr<SerialDevice> Open(const std::string& name) = 0;
   // Why the last Open failed, in words for the trace ("" when it did not, or unknown).
   virtual std::string LastOpenProblem() const { return {}; }
+  // The device paths of the serial adapters that may be probed for a receiver: none that is
+  // the machine's console or that another program holds.
+  virtual std::vector<std::string> FreeAdapters() { return {}; }
 };
 
 SerialPorts& GetSerialPorts();
