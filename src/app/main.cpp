@@ -1,12 +1,15 @@
 // The program entry: the working folder is entered, the Linux implementations of the
 // platform are installed, then the main line runs. --rigctl[=ADDRESS:PORT] opens the
 // network control port.
+#include <algorithm>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
+#include "app/first_start.h"
 #include "link/port.h"
+#include "panelset.h"
 #include "rigctl/rigctl.h"
 #include "runtime/journal.h"
 #include "runtime/platform/linux_folders.h"
@@ -79,6 +82,10 @@ int main(int argc, char** argv) {
   RigControlOption rig;
   const int done = ReadCommandLine(std::vector<std::string>(argv + 1, argv + argc), rig);
   if (done >= 0) return done;
+  // Only the user's Kestrel folder (the menu's start) looks for the receiver by itself.
+  if (std::find(argv + 1, argv + argc, std::string("--user-folder")) != argv + argc) {
+    EnableFirstStartSearch(panelset::WriteFoundReceiver);
+  }
   OpenJournalFromEnvironment();
   OpenTextLineFromEnvironment();
   platform::TermiosSerialPorts serial_ports;
