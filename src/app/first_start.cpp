@@ -20,8 +20,8 @@ constexpr int kNotFoundExitCode = 1;
 
 KESTREL_STATE(ReceiverSetupWriter, SetupWriter, nullptr);
 KESTREL_STATE(std::vector<std::string>, FirstStartLines);  // for the trace, in order
-KESTREL_STATE(std::string, SilentAdapter);  // the first adapter probed without an answer
-KESTREL_STATE(std::string, SilentReason);   // why it gave none
+KESTREL_STATE(std::string, SilentAdapter);  // the first adapter that gave no usable answer
+KESTREL_STATE(std::string, SilentReason);   // why not
 
 // The name panelset takes for a device: the bare by-id name is enough.
 std::string BareName(const std::string& device) {
@@ -42,8 +42,9 @@ void ShowSetupLine(const screen::Place& place, const std::string& text) {
 bool TakeReceiver(const std::string& device, const ProbeResult& found) {
   const std::string problem = SetupWriter(device, found.baud);
   if (!problem.empty()) {
-    FirstStartLines.push_back("First start: receiver on " + device + " at " +
-                              std::to_string(found.baud) + " baud, not written: " + problem);
+    // Shown as the reason the set-up by hand is needed.
+    SilentAdapter = device;
+    SilentReason = "it answers at " + std::to_string(found.baud) + " baud, but " + problem;
     return false;
   }
   const std::string said = "Receiver found on " + BareName(device) + " at " +

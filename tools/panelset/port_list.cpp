@@ -6,7 +6,6 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
 
 #include "runtime/platform/linux_adapters.h"
@@ -18,18 +17,9 @@ namespace fs = std::filesystem;
 
 constexpr int kHighestPort = 9;
 
-std::string FirstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
+using platform::Canonical;
 
-std::string Canonical(const fs::path& path) {
-  std::error_code error;
-  const fs::path real = fs::canonical(path, error);
-  return error ? std::string() : real.string();
-}
+std::string FirstLine(const fs::path& file) { return platform::FirstLine(file.string()); }
 
 // ttyS ports exist for every UART the kernel might have; type 0 means none was found.
 bool HasHardware(const fs::path& entry) {

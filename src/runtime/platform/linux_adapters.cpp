@@ -14,19 +14,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-std::string FirstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
-
-std::string Canonical(const fs::path& path) {
-  std::error_code error;
-  const fs::path real = fs::canonical(path, error);
-  return error ? std::string() : real.string();
-}
-
 // What another program's name says about it.
 std::string HolderName(const std::string& command) {
   if (command == "kestrel") return "a running panel";
@@ -46,6 +33,19 @@ bool HoldsDevice(const fs::path& process, const std::string& device, const std::
 
 }  // namespace
 
+std::string FirstLine(const std::string& file) {
+  std::ifstream in(file);
+  std::string line;
+  std::getline(in, line);
+  return line;
+}
+
+std::string Canonical(const std::string& path) {
+  std::error_code error;
+  const fs::path real = fs::canonical(path, error);
+  return error ? std::string() : real.string();
+}
+
 std::string ByIdFolder() {
   const char* folder = std::getenv("KESTREL_SERIAL_BY_ID");
   return folder && *folder ? folder : "/dev/serial/by-id";
@@ -53,7 +53,7 @@ std::string ByIdFolder() {
 
 std::set<std::string> ConsolePorts(const std::string& procFolder, const std::string& sysClassTty) {
   std::set<std::string> ports;
-  std::istringstream command(FirstLine(fs::path(procFolder) / "cmdline"));
+  std::istringstream command(FirstLine((fs::path(procFolder) / "cmdline").string()));
   for (std::string word; command >> word;) {
     if (word.rfind("console=", 0) != 0) continue;
     const std::string name = word.substr(8, word.find(',') == std::string::npos
@@ -61,7 +61,7 @@ std::set<std::string> ConsolePorts(const std::string& procFolder, const std::str
                                                 : word.find(',') - 8);
     if (!name.empty()) ports.insert(name);
   }
-  std::istringstream active(FirstLine(fs::path(sysClassTty) / "console" / "active"));
+  std::istringstream active(FirstLine((fs::path(sysClassTty) / "console" / "active").string()));
   for (std::string name; active >> name;) ports.insert(name);
   return ports;
 }
@@ -83,7 +83,7 @@ std::vector<std::string> DeviceHolders(const std::string& device, const std::str
     const std::string pid = it->path().filename().string();
     if (pid.find_first_not_of("0123456789") != std::string::npos || pid == own) continue;
     if (!HoldsDevice(it->path(), device, real)) continue;
-    holders.push_back(HolderName(FirstLine(it->path() / "comm")) + " (pid " + pid + ")");
+    holders.push_back(HolderName(FirstLine((it->path() / "comm").string())) + " (pid " + pid + ")");
   }
   return holders;
 }

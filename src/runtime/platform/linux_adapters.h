@@ -8,6 +8,12 @@
 
 namespace kestrel::platform {
 
+// The first line of a small system file ("" when it cannot be read).
+std::string FirstLine(const std::string& file);
+
+// The path with every link resolved; "" when it leads nowhere.
+std::string Canonical(const std::string& path);
+
 // Where the by-id names of USB serial adapters are: /dev/serial/by-id, or the folder that
 // KESTREL_SERIAL_BY_ID names (only tests set it, to stand in for the real folder).
 std::string ByIdFolder();
