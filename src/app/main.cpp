@@ -1,13 +1,16 @@
 // The program entry: the working folder is entered, the Linux implementations of the
 // platform are installed, then the main line runs. --rigctl[=ADDRESS:PORT] opens the
 // network control port.
+#include <algorithm>
 #include <csignal>
 #include <iostream>
 #include <string>
 #include <vector>
 
 #include "app/app.h"
+#include "app/first_start.h"
 #include "link/port.h"
+#include "panelset.h"
 #include "rigctl/rigctl.h"
 #include "runtime/journal.h"
 #include "runtime/platform/linux_folders.h"
@@ -83,6 +86,10 @@ int main(int argc, char** argv) {
   // A reader that went away (a closed pipe on standard output) is a failed write, never
   // the end of the panel.
   std::signal(SIGPIPE, SIG_IGN);
+  // Only the user's Kestrel folder (the menu's start) looks for the receiver by itself.
+  if (std::find(argv + 1, argv + argc, std::string("--user-folder")) != argv + argc) {
+    EnableFirstStartSearch(panelset::WriteFoundReceiver);
+  }
   OpenJournalFromEnvironment();
   OpenTextLineFromEnvironment();
   platform::TermiosSerialPorts serial_ports;

@@ -1,6 +1,7 @@
 // The main line: the window, the configuration, the trace, the announcement, the receiver
 // brought into a known state, the event loop, and the shutdown in its fixed order.
 #include "app/app.h"
+#include "app/first_start.h"
 #include "banks/banks.h"
 #include "banks/search.h"
 #include "controls/controls.h"
@@ -160,14 +161,17 @@ int RunProgram() {
   TitleText = "*** Kestrel V " + VersionText + " ***";
   WaveFolder = "wave\\";
   SoundFolder = "wave\\";
-  if (OpenFile(ConfigFile, kConfigFileName, "R") != 0) {
+  if (OpenFile(ConfigFile, kConfigFileName, "R") != 0 &&
+      !(FindReceiverAtFirstStart() && OpenFile(ConfigFile, kConfigFileName, "R") == 0)) {
     ReportMissingConfiguration();
+    const int exitCode = ReportReceiverNotFound();
     ShutDown();
-    return 0;
+    return exitCode;
   }
   ReadConfiguration();
   CloseFile(ConfigFile);
   if (DebugFlag == 1) StartTrace();
+  TraceFirstStart();
   StartVoice();
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);

@@ -33,6 +33,9 @@ inline constexpr const char* kFaceAfterMode = "Aerial";  // left current after t
 inline constexpr Place kTitle{270, 0};
 inline constexpr Place kConfigMissing{0, 30};
 inline constexpr Place kConfigAdvice{0, 60};
+inline constexpr Place kSetupCommand{0, 100};  // the first start found no receiver: what to run
+inline constexpr Place kSetupReason{0, 130};
+inline constexpr Place kSetupFound{0, 460};    // the first start found the receiver
 inline constexpr Place kConnectOrigin{0, 0};
 inline constexpr Place kLevelBar{320, 30};
 inline constexpr Place kModeField{380, 80};
@@ -56,6 +59,7 @@ inline constexpr Place kLowerClear3{300, 400};
 inline constexpr Place kLowerClear4{300, 450};
 
 inline constexpr int kSmallPoints = 10;
+inline constexpr int kSetupPoints = 14;  // the first start's lines, long device names included
 inline constexpr int kNormalPoints = 30;
 inline constexpr int kLargePoints = 50;
 inline constexpr int kClearPoints = 70;

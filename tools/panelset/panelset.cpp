@@ -8,9 +8,10 @@
 #include <string_view>
 #include <system_error>
 
+#include "link/speed_probe.h"
 #include "port_list.h"
-#include "probe.h"
 #include "runtime/files.h"
+#include "runtime/platform/linux_adapters.h"
 #include "runtime/platform/linux_folders.h"
 #include "runtime/platform/linux_serial.h"
 #include "runtime/platform/linux_tcp_serial.h"
@@ -28,7 +29,7 @@ constexpr int kHighestPort = 9;
 constexpr const char* kUsageHead =
     "Usage: panelset [--folder DIR | --user-folder] [--port N] [--baud B] [--voice on|off|system]\n"
     "                [--debug on|off] [--device PATH] [--probe]\n"
-    "       panelset --list\n"
+    "       panelset [--folder DIR | --user-folder] --list\n"
     "\n"
     "Writes KESTREL.CFG, the front panel's configuration, in the working folder.\n"
     "\n";
@@ -43,9 +44,10 @@ constexpr const char* kUsageOptions =
     "                  a path, a /dev/serial/by-id name (it survives replugging), or\n"
     "                  tcp:HOST:PORT for a receiver served by ser2net in raw mode;\n"
     "                  an existing COMn link is replaced, any other COMn file is kept\n"
-    "  --probe         find the receiver's speed (4800, 9600, 19200 baud, 8N2) by asking for\n"
-    "                  the signal level, and write it\n"
-    "  --list          list the serial ports of this machine and write nothing\n"
+    "  --probe         find the receiver's speed (9600, 19200, 4800 baud, 8N2) by asking for\n"
+    "                  the signal level, and write it; the console port is never probed\n"
+    "  --list          list the serial ports of this machine (and the COMn links of the\n"
+    "                  working folder that lead to them) and write nothing\n"
     "  --help          show this text\n"
     "  --version       show the version\n"
     "\n"
@@ -180,6 +182,10 @@ std::string CheckDeviceLink(Settings& settings) {
     if (!fs::exists(settings.device, error) && !ByIdPath(settings.device).empty()) {
       settings.device = ByIdPath(settings.device);
     }
+    if (!fs::exists(settings.device, error)) {
+      return "device '" + settings.device +
+             "' refused: no such device (panelset --list shows the serial ports)";
+    }
     if (fs::status(settings.device, error).type() != fs::file_type::character) {
       return "device '" + settings.device + "' refused: it is not a serial device";
     }
@@ -278,6 +284,10 @@ bool TakeFlag(std::vector<std::string>& args, const std::string& flag) {
 // A serial device that the panel could not use as it is: a clear word about why.
 void WarnAboutDevice(const std::string& device, std::ostream& err) {
   if (device.empty() || IsTcpTarget(device)) return;
+  if (platform::IsConsolePort(device)) {
+    err << "panelset: warning: " << device
+        << " is the machine's console port: the kernel writes its messages there\n";
+  }
   const std::string access = AccessProblem(device);
   if (!access.empty()) err << "panelset: warning: " << device << ": " << access << "\n";
   for (const std::string& holder : Holders(device)) {
@@ -286,7 +296,12 @@ void WarnAboutDevice(const std::string& device, std::ostream& err) {
   }
 }
 
-int ListSerialPorts(std::ostream& out) {
+int ListSerialPorts(std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+  std::string folder;
+  std::string problem;
+  if (!platform::TakeFolderOption(args, folder, problem)) return Refuse(err, problem);
+  if (!args.empty()) return Refuse(err, "--list takes no other option than --folder or --user-folder");
+  if (!platform::EnterFolder(folder, problem)) return Refuse(err, problem);
   const std::vector<PortInfo> ports = ListPorts();
   if (ports.empty()) out << "no serial ports found\n";
   for (const PortInfo& port : ports) out << DescribePort(port) << "\n";
@@ -305,15 +320,21 @@ int Probe(Settings& settings, std::ostream& out, std::ostream& err) {
   platform::TermiosSerialPorts ports;
   const std::string name = PortName(settings.port);
   const std::string device = PortDevice(settings);
+  if (!IsTcpTarget(device) && platform::IsConsolePort(device)) {
+    err << "panelset: " << name << " (" << device
+        << ") is the machine's console port; it is not probed\n";
+    return kWriteFailed;
+  }
   const ProbeResult result = ProbeSpeed(ports, name);
   if (!result.opened) {
-    err << "panelset: " << name << " (" << device << ") cannot be opened\n";
-    WarnAboutDevice(device, err);
+    // The warnings about the device were given once already; this is the open's own reason.
+    err << "panelset: " << name << " (" << device
+        << ") cannot be opened: " << ports.LastOpenProblem() << "\n";
     return kWriteFailed;
   }
   if (result.baud == 0) {
-    err << "panelset: no answer from the receiver on " << name << " (" << device
-        << ") at 4800, 9600 or 19200 baud; check that it is on and connected\n";
+    err << "panelset: no answer from the receiver on " << name << " (" << device << ") at "
+        << kProbeSpeedsText << " baud; check that it is on and connected\n";
     return kWriteFailed;
   }
   if (IsTcpTarget(device)) {
@@ -334,6 +355,19 @@ int Probe(Settings& settings, std::ostream& out, std::ostream& err) {
 
 }  // namespace
 
+std::string WriteFoundReceiver(const std::string& device, int baud) {
+  Settings settings = ReadExistingSettings();
+  settings.port = kLowestPort;
+  settings.baud = baud;
+  settings.debug = true;
+  settings.device = device;
+  std::string problem = CheckDeviceLink(settings);
+  // The link comes first: a KESTREL.CFG without it would end the next search before it began.
+  if (problem.empty()) problem = MakeDeviceLink(settings);
+  if (problem.empty()) problem = WriteConfigFile(settings);
+  return problem;
+}
+
 int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
                 std::ostream& err) {
   std::vector<std::string> args = arguments;
@@ -347,10 +381,7 @@ int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
       return kDone;
     }
   }
-  if (TakeFlag(args, "--list")) {
-    if (!args.empty()) return Refuse(err, "--list takes no other option");
-    return ListSerialPorts(out);
-  }
+  if (TakeFlag(args, "--list")) return ListSerialPorts(args, out, err);
   const bool probe = TakeFlag(args, "--probe");
   std::string folder;
   std::string problem;

@@ -36,6 +36,11 @@ std::vector<std::string> ConfigLines(const Settings& settings);
 // the panel reads; a missing file, or a value the panel could not use, keeps the default.
 Settings ReadExistingSettings();
 
+// Writes what the panel's first start found in the working folder: the link COM1 to device
+// and KESTREL.CFG for port 1 at baud, the trace on (so the search is in debug1.dat), the
+// rest as panelset's defaults. "" when written, otherwise what failed.
+std::string WriteFoundReceiver(const std::string& device, int baud);
+
 // The whole program: options in `args` (without the program name). Messages go to `out`
 // and `err`; returns the exit code.
 int RunPanelset(const std::vector<std::string>& args, std::ostream& out, std::ostream& err);

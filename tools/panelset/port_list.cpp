@@ -6,8 +6,9 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
 #include <system_error>
+
+#include "runtime/platform/linux_adapters.h"
 
 namespace kestrel::panelset {
 namespace {
@@ -16,18 +17,9 @@ namespace fs = std::filesystem;
 
 constexpr int kHighestPort = 9;
 
-std::string FirstLine(const fs::path& file) {
-  std::ifstream in(file);
-  std::string line;
-  std::getline(in, line);
-  return line;
-}
+using platform::Canonical;
 
-std::string Canonical(const fs::path& path) {
-  std::error_code error;
-  const fs::path real = fs::canonical(path, error);
-  return error ? std::string() : real.string();
-}
+std::string FirstLine(const fs::path& file) { return platform::FirstLine(file.string()); }
 
 // ttyS ports exist for every UART the kernel might have; type 0 means none was found.
 bool HasHardware(const fs::path& entry) {
@@ -97,10 +89,24 @@ std::string GroupName(gid_t gid) {
   return entry ? entry->gr_name : std::to_string(gid);
 }
 
-// What another program's name says about it.
-std::string HolderName(const std::string& command) {
-  if (command == "kestrel") return "a running panel";
-  return command;
+// Pseudo-terminals have no entry of their own, but a COMn link of the working folder may lead
+// to one (the receiver simulator's): each such terminal is listed once.
+void AddLinkedTerminals(const SystemFolders& folders, std::vector<PortInfo>& ports) {
+  const std::string terminals = (fs::path(folders.dev) / "pts").string() + "/";
+  for (int number = 1; number <= kHighestPort; ++number) {
+    const std::string device = Canonical("COM" + std::to_string(number));
+    if (device.rfind(terminals, 0) != 0) continue;
+    const bool listed = std::any_of(ports.begin(), ports.end(),
+                                    [&device](const PortInfo& port) { return port.device == device; });
+    if (listed) continue;
+    PortInfo port;
+    port.device = device;
+    port.driver = "pseudo-terminal";
+    port.access = AccessProblem(device);
+    port.holders = Holders(device, folders);
+    port.links = LinksTo(device);
+    ports.push_back(port);
+  }
 }
 
 }  // namespace
@@ -117,12 +123,14 @@ std::vector<PortInfo> ListPorts(const SystemFolders& folders) {
     port.driver = DriverOf(it->path());
     ReadUsb(it->path(), port);
     port.access = AccessProblem(port.device);
+    port.console = platform::IsConsolePort(port.device, folders.proc, folders.sysClassTty);
     port.holders = Holders(port.device, folders);
     port.links = LinksTo(port.device);
     ports.push_back(port);
   }
   std::sort(ports.begin(), ports.end(),
             [](const PortInfo& a, const PortInfo& b) { return a.device < b.device; });
+  AddLinkedTerminals(folders, ports);
   return ports;
 }
 
@@ -132,6 +140,7 @@ std::string DescribePort(const PortInfo& port) {
   if (!port.usbId.empty()) line += ", USB " + port.usbId;
   if (!port.product.empty()) line += ", product \"" + port.product + "\"";
   if (!port.serial.empty()) line += ", serial " + port.serial;
+  if (port.console) line += ", console: the machine's own messages go out here, never probed";
   line += port.access.empty() ? ", you may open it" : ", " + port.access;
   if (port.holders.empty()) {
     line += ", not in use";
@@ -164,25 +173,7 @@ std::string AccessProblem(const std::string& device) {
 }
 
 std::vector<std::string> Holders(const std::string& device, const SystemFolders& folders) {
-  std::vector<std::string> holders;
-  const std::string real = Canonical(device);
-  const std::string own = std::to_string(::getpid());
-  std::error_code error;
-  for (fs::directory_iterator it(folders.proc, error), end; !error && it != end;
-       it.increment(error)) {
-    const std::string pid = it->path().filename().string();
-    if (pid.find_first_not_of("0123456789") != std::string::npos || pid == own) continue;
-    std::error_code fdError;
-    for (fs::directory_iterator fd(it->path() / "fd", fdError), fdEnd; !fdError && fd != fdEnd;
-         fd.increment(fdError)) {
-      std::error_code linkError;
-      const std::string target = fs::read_symlink(fd->path(), linkError).string();
-      if (linkError || (target != device && target != real)) continue;
-      holders.push_back(HolderName(FirstLine(it->path() / "comm")) + " (pid " + pid + ")");
-      break;
-    }
-  }
-  return holders;
+  return platform::DeviceHolders(device, folders.proc);
 }
 
 std::string ByIdPath(const std::string& name, const SystemFolders& folders) {

@@ -5,13 +5,15 @@
 #include <string>
 #include <vector>
 
+#include "runtime/platform/linux_adapters.h"
+
 namespace kestrel::panelset {
 
 // Where the system describes its devices; tests point these at a folder of their own.
 struct SystemFolders {
   std::string sysClassTty = "/sys/class/tty";
   std::string dev = "/dev";
-  std::string byId = "/dev/serial/by-id";
+  std::string byId = platform::ByIdFolder();
   std::string proc = "/proc";
 };
 
@@ -22,12 +24,14 @@ struct PortInfo {
   std::string usbId;    // "0403:6001", "" for no USB device
   std::string product;  // as the USB device names itself
   std::string serial;
+  bool console = false;  // the machine's console port: never probed
   std::string access;   // "" when this user may open it, otherwise why not and the fix
   std::vector<std::string> holders;  // "ModemManager (pid 612)", "a running panel (pid 9)"
   std::vector<std::string> links;    // the COMn links of the working folder that lead here
 };
 
-// Every serial port with hardware behind it, by device name. Pseudo-terminals, consoles and
+// Every serial port with hardware behind it, by device name, and the pseudo-terminals that
+// COMn links of the working folder lead to. Other pseudo-terminals, virtual consoles and
 // ttyS ports whose UART type is unknown (nothing there) are left out.
 std::vector<PortInfo> ListPorts(const SystemFolders& folders = {});
 

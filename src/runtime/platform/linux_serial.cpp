@@ -17,6 +17,7 @@
 #include <string>
 #include <thread>
 
+#include "runtime/platform/linux_adapters.h"
 #include "runtime/platform/linux_tcp_serial.h"
 
 namespace kestrel::platform {
@@ -282,6 +283,7 @@ std::string LinkText(const std::string& path) {
 }
 
 std::string SerialDevicePath(const std::string& name) {
+  if (name.rfind("/", 0) == 0) return name;  // a device named by its path
   std::string local = name;
   if (local.rfind("\\\\.\\", 0) == 0) local = local.substr(4);
   if (local.size() < 4 || local.compare(0, 3, "COM") != 0) return {};
@@ -341,8 +343,9 @@ std::unique_ptr<SerialDevice> TermiosSerialPorts::OpenPath(const std::string& pa
   const std::string target = path.rfind("tcp:", 0) == 0 ? path : LinkText(path);
   std::string host, service;
   if (ParseTcpTarget(target, host, service)) {
-    auto device = OpenTcpDevice(host, service);
-    if (!device) problem_ = "no connection to " + target;
+    std::string why;
+    auto device = OpenTcpDevice(host, service, &why);
+    if (!device) problem_ = "no connection to " + target + ": " + why;
     return device;
   }
   const int fd = ::open(path.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
@@ -359,5 +362,7 @@ std::unique_ptr<SerialDevice> TermiosSerialPorts::OpenPath(const std::string& pa
   ::ioctl(fd, TIOCEXCL);
   return std::make_unique<TermiosDevice>(fd);
 }
+
+std::vector<std::string> TermiosSerialPorts::FreeAdapters() { return platform::FreeAdapters(); }
 
 }  // namespace kestrel::platform

@@ -11,7 +11,8 @@
 namespace kestrel::platform {
 
 // Maps a port-layer name to a Linux path: a file or link of the name (without any "\\.\"
-// prefix) in the working folder, else /dev/ttyS(n - 1). "" for a name that is no port name.
+// prefix) in the working folder, else /dev/ttyS(n - 1); a path ("/dev/...") stays as it is.
+// "" for a name that is no port name.
 std::string SerialDevicePath(const std::string& name);
 
 // What a reopening of the port that `path` opened, reaching `device`, opens now: the path
@@ -30,6 +31,7 @@ class TermiosSerialPorts final : public SerialPorts {
   std::unique_ptr<SerialDevice> Open(const std::string& name) override;
   std::unique_ptr<SerialDevice> Reopen(const std::string& name) override;
   std::string LastOpenProblem() const override { return problem_; }
+  std::vector<std::string> FreeAdapters() override;
 
  private:
   struct Reached {

@@ -11,6 +11,7 @@
 
 #include <cerrno>
 #include <chrono>
+#include <cstring>
 #include <optional>
 #include <string_view>
 #include <thread>
@@ -174,12 +175,13 @@ class TcpDevice final : public SerialDevice {
   ReadTimeouts timeouts_;
 };
 
-// A non-blocking connect that gives up after kConnectMs; the socket or -1.
-int ConnectWithin(const addrinfo& address) {
+// A non-blocking connect that gives up after kConnectMs; the socket, or -1 with error set.
+int ConnectWithin(const addrinfo& address, int& error) {
   const int fd = ::socket(address.ai_family, address.ai_socktype | SOCK_NONBLOCK | SOCK_CLOEXEC,
                           address.ai_protocol);
+  error = errno;
   if (fd < 0) return -1;
-  int error = 0;
+  error = 0;
   if (::connect(fd, address.ai_addr, address.ai_addrlen) != 0) {
     error = errno;
     if (error == EINPROGRESS) {
@@ -197,6 +199,17 @@ int ConnectWithin(const addrinfo& address) {
   ::setsockopt(fd, IPPROTO_TCP, TCP_NODELAY, &on, sizeof on);  // each command leaves at once
   ::setsockopt(fd, IPPROTO_TCP, TCP_USER_TIMEOUT, &kUnansweredMs, sizeof kUnansweredMs);
   return fd;
+}
+
+// Why a connection failed, in the words an operator can act on.
+std::string ConnectProblem(int error) {
+  switch (error) {
+    case ECONNREFUSED: return "connection refused (is ser2net running on that port?)";
+    case ETIMEDOUT: return "no answer (the machine is off, unreachable or a firewall drops it)";
+    case EHOSTUNREACH:
+    case ENETUNREACH: return "no route to that machine";
+    default: return std::strerror(error);
+  }
 }
 
 }  // namespace
@@ -221,19 +234,27 @@ bool ParseTcpTarget(const std::string& target, std::string& host, std::string& p
   return number >= 1 && number <= 65535 && !host.empty();
 }
 
-std::unique_ptr<SerialDevice> OpenTcpDevice(const std::string& host, const std::string& port) {
+std::unique_ptr<SerialDevice> OpenTcpDevice(const std::string& host, const std::string& port,
+                                            std::string* problem) {
   addrinfo hints{};
   hints.ai_family = AF_UNSPEC;
   hints.ai_socktype = SOCK_STREAM;
   hints.ai_flags = AI_NUMERICSERV;
   addrinfo* found = nullptr;
-  if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) return nullptr;
+  if (::getaddrinfo(host.c_str(), port.c_str(), &hints, &found) != 0) {
+    if (problem) *problem = "unknown host " + host;
+    return nullptr;
+  }
   int fd = -1;
+  int error = 0;
   for (const addrinfo* address = found; address && fd < 0; address = address->ai_next) {
-    fd = ConnectWithin(*address);
+    fd = ConnectWithin(*address, error);
   }
   ::freeaddrinfo(found);
-  if (fd < 0) return nullptr;
+  if (fd < 0) {
+    if (problem) *problem = ConnectProblem(error);
+    return nullptr;
+  }
   return std::make_unique<TcpDevice>(fd);
 }
 

@@ -3,6 +3,7 @@
 
 #include <memory>
 #include <string>
+#include <vector>
 
 namespace kestrel::platform {
 
@@ -60,6 +61,9 @@ class SerialPorts {
   virtual std::unique_ptr<SerialDevice> Reopen(const std::string& name) { return Open(name); }
   // Why the last Open failed, in words for the trace ("" when it did not, or unknown).
   virtual std::string LastOpenProblem() const { return {}; }
+  // The device paths of the serial adapters that may be probed for a receiver: none that is
+  // the machine's console or that another program holds.
+  virtual std::vector<std::string> FreeAdapters() { return {}; }
 };
 
 SerialPorts& GetSerialPorts();

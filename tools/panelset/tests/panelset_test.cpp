@@ -1,5 +1,8 @@
 #include <gtest/gtest.h>
 
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 #include <filesystem>
@@ -10,9 +13,9 @@
 #include <vector>
 
 #include "fakes/fake_serial.h"
+#include "link/speed_probe.h"
 #include "panelset.h"
 #include "port_list.h"
-#include "probe.h"
 #include "runtime/files.h"
 #include "runtime/text.h"
 
@@ -171,6 +174,11 @@ TEST_F(PanelsetTest, RefusalsSayWhyAndWriteNothing) {
     EXPECT_EQ(err_.rfind("panelset: ", 0), 0u) << err_;
     EXPECT_EQ(FolderEntries(), std::set<std::string>{"regular"});
   }
+  Run({"--device", "/no/such/device"});
+  EXPECT_NE(err_.find("no such device"), std::string::npos) << err_;
+  Run({"--device", "regular"});
+  EXPECT_NE(err_.find("not a serial device"), std::string::npos) << err_;
+  EXPECT_EQ(Run({"--list", "--port", "1"}), kRefused);
 }
 
 TEST_F(PanelsetTest, ARefusalLeavesAnExistingFileAlone) {
@@ -220,6 +228,23 @@ TEST_F(PanelsetTest, ANetworkReceiverIsLinkedByItsTargetText) {
   EXPECT_FALSE(fs::exists(kConfigFileName));
 }
 
+TEST_F(PanelsetTest, AnUnreachableNetworkReceiverGivesTheCause) {
+  // A port that was free a moment ago: nothing listens there.
+  const int probe = ::socket(AF_INET, SOCK_STREAM, 0);
+  sockaddr_in address{};
+  address.sin_family = AF_INET;
+  address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+  socklen_t size = sizeof address;
+  ASSERT_EQ(::bind(probe, reinterpret_cast<sockaddr*>(&address), size), 0);
+  ::getsockname(probe, reinterpret_cast<sockaddr*>(&address), &size);
+  ::close(probe);
+  const std::string target = "tcp:127.0.0.1:" + std::to_string(ntohs(address.sin_port));
+  EXPECT_EQ(Run({"--device", target, "--probe"}), kWriteFailed);
+  EXPECT_NE(err_.find("cannot be opened: no connection to " + target + ": connection refused"),
+            std::string::npos)
+      << err_;
+}
+
 TEST_F(PanelsetTest, TheFolderOptionsChooseWhereTheFilesGo) {
   ASSERT_EQ(Run({"--folder", "elsewhere", "--port", "4"}), kRefused);  // it must exist
   fs::create_directory("elsewhere");
@@ -239,11 +264,11 @@ TEST(ProbeTest, TheLevelRequestGoesOutAtEachSpeedUntilTheReceiverAnswers) {
   fakes::FakeSerialPorts ports;
   fakes::FakeLine& line = ports.Add("COM1");
   line.onWrite = [](fakes::FakeLine& self, const std::string&) {
-    if (self.settings.baud == 9600) self.Feed("LM%012\r\n");
+    if (self.settings.baud == 19200) self.Feed("LM%012\r\n");
   };
   const ProbeResult found = ProbeSpeed(ports, "COM1", 50);
   EXPECT_TRUE(found.opened);
-  EXPECT_EQ(found.baud, 9600);
+  EXPECT_EQ(found.baud, 19200);
   EXPECT_EQ(found.reply, "LM%012");
   EXPECT_EQ(line.written, "LM\rLM\r");  // nothing but the level request
   EXPECT_EQ(line.settings.stopBits, 2);
@@ -288,6 +313,9 @@ class PortListTest : public PanelsetTest {
     fs::create_symlink(root / "dev/ttyS0", root / "proc/612/fd/7");
     Write(root / "proc/612/comm", "ModemManager");
     fs::create_symlink(root / "dev/ttyUSB0", "COM3");
+    Write(root / "proc/cmdline", "BOOT_IMAGE=/vmlinuz root=/dev/vda1 console=ttyS0,115200n8");
+    Write(root / "dev/pts/4", "");
+    fs::create_symlink(root / "dev/pts/4", "COM2");  // a simulator's terminal
   }
   static void Write(const fs::path& file, const std::string& text) {
     fs::create_directories(file.parent_path());
@@ -310,15 +338,18 @@ class PortListTest : public PanelsetTest {
 
 TEST_F(PortListTest, EachPortWithHardwareIsOneLineWithWhatKeepsThePanelFromIt) {
   const std::vector<PortInfo> ports = ListPorts(folders_);
-  ASSERT_EQ(ports.size(), 2u);
+  ASSERT_EQ(ports.size(), 3u);
   const std::string dev = folders_.dev;
   EXPECT_EQ(DescribePort(ports[0]),
-            dev + "/ttyS0, driver serial, you may open it, held by ModemManager (pid 612), "
+            dev + "/ttyS0, driver serial, console: the machine's own messages go out here, "
+                  "never probed, you may open it, held by ModemManager (pid 612), "
                   "no COM link here");
   EXPECT_EQ(DescribePort(ports[1]),
             folders_.byId + "/usb-FTDI_A1B2C3-if00-port0 -> " + dev +
                 "/ttyUSB0, driver ftdi_sio, USB 0403:6001, product \"FT232R USB UART\", "
                 "serial A1B2C3, you may open it, not in use, COM3 points to it");
+  EXPECT_EQ(DescribePort(ports[2]), dev + "/pts/4, driver pseudo-terminal, you may open it, "
+                                          "not in use, COM2 points to it");
   EXPECT_EQ(ByIdPath("usb-FTDI_A1B2C3-if00-port0", folders_),
             folders_.byId + "/usb-FTDI_A1B2C3-if00-port0");
   EXPECT_EQ(ByIdPath("usb-other", folders_), "");

@@ -79,10 +79,11 @@ class Simulator {
 
   void Step(Millis now) {
     const bool open = link_.PeerOpen();
-    if (open && !peerOpen_) PeerOpened(now);
     // What a closing panel wrote last still counts (its "EX"), so it is read before the close
-    // is noted. The panel sets the line up before it writes: the settings come first.
+    // is noted. The panel sets the line up before it writes: the settings come first. Bytes
+    // show that a panel was there even when it came and went between two looks.
     const std::string bytes = link_.ReadAvailable();
+    if ((open || !bytes.empty()) && !peerOpen_) PeerOpened(now);
     WatchSettings(now, !bytes.empty());
     TakeCommands(bytes);
     if (!open && peerOpen_) PeerClosed(now);
@@ -102,6 +103,10 @@ class Simulator {
   void PeerClosed(Millis now) {
     peerOpen_ = false;
     log_.Event(now, "PORT CLOSED");
+    const std::string before = link_.TerminalName();
+    std::string error;
+    if (!link_.Release(error)) log_.Event(now, "TERMINAL LEFT EXCLUSIVE: " + error);
+    if (link_.TerminalName() != before) log_.Event(now, "TERMINAL " + link_.TerminalName());
     output_.Clear();
     splitter_ = LineSplitter{};
   }

@@ -194,6 +194,9 @@ Command log: one line per command received, LF-terminated:
                              start and whenever the panel changes them
   MS<TAB>PORT OPENED / MS<TAB>PORT CLOSED   the panel opened or closed the terminal
   MS<TAB>HANGUP              --hangup-after struck
+  MS<TAB>TERMINAL /dev/pts/N a panel was killed and left the terminal exclusive, where
+                             only root could open it again: a fresh terminal now stands
+                             behind the link
 
 Exit status: 0 after a normal end, 2 for bad options or files, 1 when the terminal
 cannot be made.

@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 #include <poll.h>
+#include <sys/ioctl.h>
 #include <sys/stat.h>
 #include <termios.h>
 #include <unistd.h>
@@ -62,19 +63,26 @@ bool MakeRaw(const std::string& name) {
   return ok;
 }
 
+// A new raw pseudo-terminal: its master, or -1 with error set.
+int MakeTerminal(std::string& name, std::string& error) {
+  const int master = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  const char* slave = master >= 0 && ::grantpt(master) == 0 && ::unlockpt(master) == 0
+                          ? ::ptsname(master)
+                          : nullptr;
+  if (!slave || !MakeRaw(slave)) {
+    error = std::string("cannot make a pseudo-terminal: ") + std::strerror(errno);
+    if (master >= 0) ::close(master);
+    return -1;
+  }
+  name = slave;
+  return master;
+}
+
 }  // namespace
 
 bool PtyLink::Open(const std::string& linkPath, std::string& error) {
-  master_ = ::posix_openpt(O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
-  const char* name = master_ >= 0 && ::grantpt(master_) == 0 && ::unlockpt(master_) == 0
-                         ? ::ptsname(master_)
-                         : nullptr;
-  if (!name || !MakeRaw(name)) {
-    error = std::string("cannot make a pseudo-terminal: ") + std::strerror(errno);
-    Close();
-    return false;
-  }
-  terminalName_ = name;
+  master_ = MakeTerminal(terminalName_, error);
+  if (master_ < 0) return false;
   struct stat info {};
   if (::lstat(linkPath.c_str(), &info) == 0) {
     if (!S_ISLNK(info.st_mode)) {
@@ -90,6 +98,34 @@ bool PtyLink::Open(const std::string& linkPath, std::string& error) {
     return false;
   }
   linkPath_ = linkPath;
+  return true;
+}
+
+bool PtyLink::Release(std::string& error) {
+  const int slave = ::open(terminalName_.c_str(), O_RDWR | O_NOCTTY | O_NONBLOCK | O_CLOEXEC);
+  if (slave >= 0) {
+    ::ioctl(slave, TIOCNXCL);
+    ::close(slave);
+    return true;
+  }
+  if (errno != EBUSY) return true;
+  // Only root may open an exclusive terminal: a fresh one takes the old one's place behind
+  // the same link, renamed over it so the link never goes missing.
+  std::string name;
+  const int master = MakeTerminal(name, error);
+  if (master < 0) return false;
+  const std::string temporary = linkPath_ + ".new";
+  ::unlink(temporary.c_str());
+  if (::symlink(name.c_str(), temporary.c_str()) != 0 ||
+      ::rename(temporary.c_str(), linkPath_.c_str()) != 0) {
+    error = "cannot point " + linkPath_ + " to " + name + ": " + std::strerror(errno);
+    ::unlink(temporary.c_str());
+    ::close(master);
+    return false;
+  }
+  ::close(master_);
+  master_ = master;
+  terminalName_ = name;
   return true;
 }
 

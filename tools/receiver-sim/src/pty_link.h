@@ -13,6 +13,10 @@ class PtyLink {
   bool Open(const std::string& linkPath, std::string& error);
   const std::string& TerminalName() const { return terminalName_; }
   int MasterFd() const { return master_; }
+  // After the panel has closed the terminal: clears the exclusive use a killed panel could
+  // not clear, so the next panel may open it. Where only root could still open it, a fresh
+  // terminal takes its place behind the link. false with a message when that failed.
+  bool Release(std::string& error);
   // Whether some program holds the terminal open: with none, the master sees a hang-up.
   bool PeerOpen() const;
   // Whatever has arrived, without waiting.

@@ -1,11 +1,10 @@
-#include "probe.h"
+#include "link/speed_probe.h"
 
 #include <chrono>
 
-namespace kestrel::panelset {
+namespace kestrel {
 namespace {
 
-constexpr int kSpeeds[] = {4800, 9600, 19200};
 constexpr char kLevelRequest[] = "LM\r";
 
 // Throws away what is waiting (an answer of an earlier speed, line noise).
@@ -40,7 +39,7 @@ ProbeResult ProbeSpeed(platform::SerialPorts& ports, const std::string& portName
   result.opened = true;
   // Each read waits at most 50 ms for its byte, so the loop above never spins.
   device->SetReadTimeouts({1000, 0, 50});
-  for (const int baud : kSpeeds) {
+  for (const int baud : kProbeSpeeds) {
     const platform::SerialSettings settings{baud, 8, 0, 2};
     if (!device->SetSettings(settings)) continue;
     Discard(*device);
@@ -56,4 +55,4 @@ ProbeResult ProbeSpeed(platform::SerialPorts& ports, const std::string& portName
   return result;
 }
 
-}  // namespace kestrel::panelset
+}  // namespace kestrel
