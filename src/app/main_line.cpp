@@ -11,6 +11,7 @@
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
+#include "operator/recordings.h"
 #include "runtime/system_voice.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
@@ -137,6 +138,7 @@ void InitialiseReceiver() {
 void ShutDown() {
   StopTimer(MainWindow, screen::kTimerNumber);
   CloseHeldHit();
+  StopRecordings();
   FinishAnnouncement();
   SaveRunningSearch();
   if (DebugFlag == 1) CloseFile(TraceFile);
@@ -166,6 +168,7 @@ int RunProgram() {
     return 0;
   }
   ReadConfiguration();
+  ReadRecordingSettings();
   CloseFile(ConfigFile);
   if (DebugFlag == 1) StartTrace();
   StartVoice();
@@ -174,6 +177,7 @@ int RunProgram() {
   for (const char* word : kAnnouncement) SayWord(word);
   FinishAnnouncement();  // the version stands apart from the frequency said next
   InitialiseReceiver();
+  StartRecordings();
   StartTimer(MainWindow, kTimerPeriodMs, kTimerNumber);
   RunFlag = 1;
   do {

@@ -1,4 +1,5 @@
 #include "operator/operator_keys.h"
+#include "operator/recordings.h"
 
 #include <algorithm>
 #include <string>
@@ -100,6 +101,8 @@ bool ActOnOperatorKey() {
     SayAgain();
   } else if (KeyCode == keys::Letter('U')) {
     ToggleLevelTones();
+  } else if (KeyCode == keys::Letter('J') && RecordingsChosen()) {
+    PlayRecordedHit();
   } else {
     return false;
   }
