@@ -102,6 +102,7 @@ void Recorder::Act(const Mark& mark) {
 void Recorder::Begin(const Mark& mark) {
   if (writing_open_ && writing_.end < 0) writing_.end = std::min(ring_.Captured(), writing_.limit);
   WritePending();
+  FollowInput();  // an input that would not open is tried again
   if (folder_ < 0) folder_ = OpenFolder(true);
   if (!input_open_ || folder_ < 0 || !writing_.file.Create(folder_, mark.name)) {
     Fail(mark.hit);
