@@ -123,8 +123,16 @@ TEST_F(RecordingsTest, WithNoInputChosenNothingIsRecordedAndTheHitLogAndJStayAsT
   EXPECT_FALSE(fs::exists("recordings"));
 }
 
-TEST_F(RecordingsTest, TheFolderIsKeptWithinItsSizeOldestFirst) {
-  RecordingsLimitMb = 1;
+TEST_F(RecordingsTest, TheFolderIsKeptWithinTheSizeOfTheSetUpOldestFirst) {
+  AudioInputText = "";
+  WriteFile("KESTREL.CFG", "Com=COM1\r\nBaud: 9600\r\nBits:8N2\r\nVoice:1\r\nDebug:0\r\n"
+                           "AudioIn:Line In\r\nRecordingsMB:1\r\n");
+  ASSERT_EQ(OpenFile(ConfigFile, "KESTREL.CFG", "R"), 0);
+  ReadConfiguration();
+  ReadRecordingSettings();
+  CloseFile(ConfigFile);
+  EXPECT_EQ(AudioInputText, "Line In");
+  EXPECT_EQ(RecordingsLimitMb, 1);
   fs::create_directory("recordings");
   const char* old[] = {"20250101-000000_145.0000.opus", "20250102-000000_145.0000.opus",
                        "20250103-000000_145.0000.opus"};
