@@ -1,5 +1,4 @@
 #include "operator/operator_keys.h"
-#include "operator/recordings.h"
 
 #include <algorithm>
 #include <string>
@@ -8,6 +7,7 @@
 #include "banks/bank_names.h"
 #include "commands/commands_internal.h"
 #include "link/receiver_commands.h"
+#include "operator/recordings.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"

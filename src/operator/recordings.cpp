@@ -2,10 +2,11 @@
 // hit's begin and end, the one "failed", and the playing back with J.
 #include "operator/recordings.h"
 
+#include <unistd.h>
+
 #include <ctime>
 #include <iterator>
 #include <memory>
-#include <unistd.h>
 #include <vector>
 
 #include "commands/pending_commands.h"
@@ -33,7 +34,7 @@ constexpr long long kBytesPerMb = 1000LL * 1000;
 std::unique_ptr<recording::Recorder> recorder;
 KESTREL_STATE(bool, input_wanted, false);
 KESTREL_STATE(bool, failure_said, false);
-KESTREL_STATE(int, held_hit, 0);           // the recorder's number of the held hit; 0: none
+KESTREL_STATE(int, held_hit, 0);  // the recorder's number of the held hit; 0: none
 KESTREL_STATE(std::string, held_name, "");
 KESTREL_STATE(long long, playing_until_ms, 0);  // a recording plays until then
 
@@ -58,9 +59,11 @@ struct AgeUnit {
   const char* many;
 };
 // voice-words
-constexpr AgeUnit kAgeUnits[] = {
-    {86400, "day", "days"}, {3600, "hour", "hours"}, {60, "minute", "minutes"}, {1, "second", "seconds"}};
-constexpr int kUnitsWithSecondUnit = 2;  // days and hours are followed by the next unit
+constexpr AgeUnit kAgeUnits[] = {{86400, "day", "days"},
+                                 {3600, "hour", "hours"},
+                                 {60, "minute", "minutes"},
+                                 {1, "second", "seconds"}};
+constexpr std::size_t kUnitsWithSecondUnit = 2;  // days and hours are followed by the next unit
 
 void SayCount(long long count, const AgeUnit& unit) {
   SayNumber(count);
@@ -70,8 +73,8 @@ void SayCount(long long count, const AgeUnit& unit) {
 // "3 hours 12 minutes": the largest unit that counts, followed by the next one for days and
 // hours; "0 seconds" for no time at all.
 void SayAge(long long seconds) {
-  int unit = 0;
-  while (unit + 1 < static_cast<int>(std::size(kAgeUnits)) && seconds < kAgeUnits[unit].seconds) ++unit;
+  std::size_t unit = 0;
+  while (unit + 1 < std::size(kAgeUnits) && seconds < kAgeUnits[unit].seconds) ++unit;
   SayCount(seconds / kAgeUnits[unit].seconds, kAgeUnits[unit]);
   if (unit >= kUnitsWithSecondUnit) return;
   const AgeUnit& next = kAgeUnits[unit + 1];
@@ -108,8 +111,8 @@ void PlayRecording(const std::string& name) {
     playing_until_ms = platform::GetClock().SteadyMilliseconds() +
                        static_cast<long long>(samples.size()) * 1000 / rate;
   }
-  WriteJournal({"SOUND", "async", std::string(recording::kFolderName) + "\\" + name,
-                played ? path : "-"});
+  WriteJournal(
+      {"SOUND", "async", std::string(recording::kFolderName) + "\\" + name, played ? path : "-"});
 }
 
 }  // namespace
@@ -129,8 +132,8 @@ void ReadRecordingSettings() {
 void StartRecordings() {
   if (AudioInputText.empty() || recorder) return;
   platform::GetSoundCapture().Prepare();
-  recorder = std::make_unique<recording::Recorder>(AudioInputText.str(),
-                                                   RecordingsLimitMb * kBytesPerMb);
+  recorder =
+      std::make_unique<recording::Recorder>(AudioInputText.str(), RecordingsLimitMb * kBytesPerMb);
 }
 
 void StopRecordings() { recorder.reset(); }
@@ -158,8 +161,7 @@ void BeginHitRecording(const platform::LocalTime& start, long long steadyMs,
   if (!recorder) return;
   FollowRecordings();  // the input opens with the operation, before its first halt
   held_name = recording::RecordingName(start, frequency);
-  held_hit = recorder->BeginHit(held_name,
-                                platform::GetClock().SteadyMilliseconds() - steadyMs);
+  held_hit = recorder->BeginHit(held_name, platform::GetClock().SteadyMilliseconds() - steadyMs);
 }
 
 std::string EndHitRecording() {

@@ -88,8 +88,12 @@ void Recorder::Run() {
 
 void Recorder::Act(const Mark& mark) {
   switch (mark.kind) {
-    case MarkKind::kInput: input_wanted_ = mark.wanted; break;
-    case MarkKind::kBegin: Begin(mark); break;
+    case MarkKind::kInput:
+      input_wanted_ = mark.wanted;
+      break;
+    case MarkKind::kBegin:
+      Begin(mark);
+      break;
     case MarkKind::kEnd:
       if (writing_open_) writing_.end = std::min(mark.sample, writing_.limit);
       WritePending();
@@ -117,7 +121,8 @@ void Recorder::Begin(const Mark& mark) {
 
 void Recorder::WritePending() {
   if (!writing_open_) return;
-  const long long upTo = std::min(ring_.Captured(), writing_.end < 0 ? writing_.limit : writing_.end);
+  const long long upTo =
+      std::min(ring_.Captured(), writing_.end < 0 ? writing_.limit : writing_.end);
   std::vector<std::int16_t> samples;
   if (upTo > writing_.next) {
     // Sound the writer could not keep up with is gone: the recording would have a hole.
@@ -130,7 +135,8 @@ void Recorder::WritePending() {
     }
     writing_.next = upTo;
   }
-  if (writing_.next >= writing_.limit || (writing_.end >= 0 && writing_.next >= writing_.end)) Finish();
+  if (writing_.next >= writing_.limit || (writing_.end >= 0 && writing_.next >= writing_.end))
+    Finish();
 }
 
 void Recorder::Finish() {

@@ -53,9 +53,9 @@ class Recorder {
   };
   struct Writing {
     int hit = 0;
-    long long next = 0;    // the next sample to write
-    long long end = -1;    // where it ends; -1 while the hit is held
-    long long limit = 0;   // where it ends at the latest
+    long long next = 0;   // the next sample to write
+    long long end = -1;   // where it ends; -1 while the hit is held
+    long long limit = 0;  // where it ends at the latest
     OpusWriter file;
   };
 

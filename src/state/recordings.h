@@ -11,7 +11,7 @@ inline constexpr const char* kAudioInputKey = "AudioIn:";
 inline constexpr const char* kRecordingsLimitKey = "RecordingsMB:";
 inline constexpr int kLargestRecordingsMb = 1000000;
 
-extern Text AudioInputText;   // the sound input the receiver's audio comes in on; "" for none
+extern Text AudioInputText;    // the sound input the receiver's audio comes in on; "" for none
 extern int RecordingsLimitMb;  // the recordings folder's largest size, in MB
 extern int HitsPlayedBack;     // hits J has stepped back through since another key
 

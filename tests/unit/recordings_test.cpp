@@ -1,3 +1,5 @@
+#include "operator/recordings.h"
+
 #include <gtest/gtest.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
@@ -11,7 +13,6 @@
 
 #include "fakes/fake_capture.h"
 #include "operator/hit_log.h"
-#include "operator/recordings.h"
 #include "polling_fixture.h"
 #include "recording/opus_file.h"
 #include "recording/recording_folder.h"
@@ -125,8 +126,9 @@ TEST_F(RecordingsTest, WithNoInputChosenNothingIsRecordedAndTheHitLogAndJStayAsT
 
 TEST_F(RecordingsTest, TheFolderIsKeptWithinTheSizeOfTheSetUpOldestFirst) {
   AudioInputText = "";
-  WriteFile("KESTREL.CFG", "Com=COM1\r\nBaud: 9600\r\nBits:8N2\r\nVoice:1\r\nDebug:0\r\n"
-                           "AudioIn:Line In\r\nRecordingsMB:1\r\n");
+  WriteFile("KESTREL.CFG",
+            "Com=COM1\r\nBaud: 9600\r\nBits:8N2\r\nVoice:1\r\nDebug:0\r\n"
+            "AudioIn:Line In\r\nRecordingsMB:1\r\n");
   ASSERT_EQ(OpenFile(ConfigFile, "KESTREL.CFG", "R"), 0);
   ReadConfiguration();
   ReadRecordingSettings();
@@ -136,7 +138,8 @@ TEST_F(RecordingsTest, TheFolderIsKeptWithinTheSizeOfTheSetUpOldestFirst) {
   fs::create_directory("recordings");
   const char* old[] = {"20250101-000000_145.0000.opus", "20250102-000000_145.0000.opus",
                        "20250103-000000_145.0000.opus"};
-  for (const char* name : old) WriteFile(std::string("recordings/") + name, std::string(400000, 'x'));
+  for (const char* name : old)
+    WriteFile(std::string("recordings/") + name, std::string(400000, 'x'));
   WriteFile("recordings/notes.txt", std::string(400000, 'x'));
   StartRecordings();
   SearchHit(2.0, 1.0);

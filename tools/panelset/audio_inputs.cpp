@@ -35,14 +35,16 @@ void ReadRecordingLines(const std::vector<std::string>& lines, Settings& setting
 
 std::string ReadAudioInput(const std::string& value, Settings& settings) {
   if (value.empty()) return "--audio-in needs an input's name ('none' for no recordings)";
-  if (value.find_first_of("\r\n") != std::string::npos) return "--audio-in takes a name of one line";
+  if (value.find_first_of("\r\n") != std::string::npos)
+    return "--audio-in takes a name of one line";
   settings.audioIn = value == kNoInput ? "" : value;
   return {};
 }
 
 std::string ReadRecordingsMb(const std::string& value, Settings& settings) {
-  const bool digits = !value.empty() && value.size() <= 7 &&
-                      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
+  const bool digits =
+      !value.empty() && value.size() <= 7 &&
+      std::all_of(value.begin(), value.end(), [](char c) { return c >= '0' && c <= '9'; });
   const int mb = digits ? std::stoi(value) : 0;
   if (mb < 1 || mb > kLargestRecordingsMb) {
     return "--recordings-mb '" + value + "' refused: the folder's size is 1 to " +
