@@ -7,26 +7,44 @@
 
 #include <algorithm>
 #include <cstdio>
-#include <regex>
 
 namespace kestrel::recording {
 namespace {
 
 constexpr int kLeastDecimals = 4;
 
-const std::regex& NamePattern() {
-  static const std::regex pattern(
-      R"((\d{4})(\d\d)(\d\d)-(\d\d)(\d\d)(\d\d)_(\d{1,5}\.\d{4,6})\.opus)");
-  return pattern;
+bool AllDigits(const std::string& text, std::size_t from, std::size_t count) {
+  if (from + count > text.size()) return false;
+  for (std::size_t i = from; i < from + count; ++i) {
+    if (text[i] < '0' || text[i] > '9') return false;
+  }
+  return true;
 }
 
+// "YYYYMMDD-hhmmss_" + MHz with 1 to 5 digits, a point and 4 to 6 decimals + ".opus".
 bool ParseName(const std::string& name, RecordingEntry& entry) {
-  std::smatch parts;
-  if (!std::regex_match(name, parts, NamePattern())) return false;
-  auto number = [&parts](int i) { return std::stoi(parts[i].str()); };
+  constexpr std::size_t kStampLength = 16;  // "20261207-031204_"
+  const std::string kExtension = ".opus";
+  if (name.size() <= kStampLength + kExtension.size() || name[8] != '-' || name[15] != '_' ||
+      !AllDigits(name, 0, 8) || !AllDigits(name, 9, 6) ||
+      name.compare(name.size() - kExtension.size(), kExtension.size(), kExtension) != 0) {
+    return false;
+  }
+  const std::string frequency =
+      name.substr(kStampLength, name.size() - kStampLength - kExtension.size());
+  const auto point = frequency.find('.');
+  const std::size_t decimals = point == std::string::npos ? 0 : frequency.size() - point - 1;
+  if (point < 1 || point > 5 || decimals < 4 || decimals > 6 || !AllDigits(frequency, 0, point) ||
+      !AllDigits(frequency, point + 1, decimals)) {
+    return false;
+  }
+  auto number = [&name](std::size_t at, std::size_t count) {
+    return std::stoi(name.substr(at, count));
+  };
   entry.name = name;
-  entry.start = {number(1), number(2), number(3), number(4), number(5), number(6), 0};
-  entry.frequency = parts[7].str();
+  entry.start = {
+      number(0, 4), number(4, 2), number(6, 2), number(9, 2), number(11, 2), number(13, 2), 0};
+  entry.frequency = frequency;
   return true;
 }
 
