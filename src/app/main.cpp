@@ -13,6 +13,7 @@
 #include "panelset.h"
 #include "rigctl/rigctl.h"
 #include "runtime/journal.h"
+#include "runtime/platform/linux_capture.h"
 #include "runtime/platform/linux_folders.h"
 #include "runtime/platform/linux_serial.h"
 #include "runtime/platform/linux_sockets.h"
@@ -97,15 +98,18 @@ int main(int argc, char** argv) {
   platform::SdlSoundPlayer sound_player;
   platform::PosixSockets sockets;
   platform::SpeechdService speech_service;
+  platform::SdlSoundCapture sound_capture;
   platform::InstallSerialPorts(&serial_ports);
   platform::InstallWindowSystem(&window_system);
   platform::InstallSoundPlayer(&sound_player);
   platform::InstallNetSockets(&sockets);
   platform::InstallSpeechService(&speech_service);
+  platform::InstallSoundCapture(&sound_capture);
   if (rig.wanted && StartRigControl(rig.address, rig.port)) SetLoopService(ServeRigControl);
   const int exit_code = RunProgram();
   StopRigControl();
   CloseAllPorts();
+  platform::InstallSoundCapture(nullptr);
   platform::InstallSpeechService(nullptr);
   platform::InstallNetSockets(nullptr);
   platform::InstallSoundPlayer(nullptr);

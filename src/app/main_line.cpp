@@ -12,6 +12,7 @@
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
+#include "operator/recordings.h"
 #include "runtime/system_voice.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
@@ -138,6 +139,7 @@ void InitialiseReceiver() {
 void ShutDown() {
   StopTimer(MainWindow, screen::kTimerNumber);
   CloseHeldHit();
+  StopRecordings();
   FinishAnnouncement();
   SaveRunningSearch();
   if (DebugFlag == 1) CloseFile(TraceFile);
@@ -169,6 +171,7 @@ int RunProgram() {
     return exitCode;
   }
   ReadConfiguration();
+  ReadRecordingSettings();
   CloseFile(ConfigFile);
   if (DebugFlag == 1) StartTrace();
   TraceFirstStart();
@@ -178,6 +181,7 @@ int RunProgram() {
   for (const char* word : kAnnouncement) SayWord(word);
   FinishAnnouncement();  // the version stands apart from the frequency said next
   InitialiseReceiver();
+  StartRecordings();
   StartTimer(MainWindow, kTimerPeriodMs, kTimerNumber);
   RunFlag = 1;
   do {

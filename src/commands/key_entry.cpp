@@ -11,6 +11,7 @@
 #include "link/port.h"
 #include "link/receiver_commands.h"
 #include "operator/operator_keys.h"
+#include "operator/recordings.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/app.h"
@@ -147,6 +148,7 @@ void HandleKey() {
     ReadReply();
     return;
   }
+  StopRecordedHit();
   MoveTo(screen::kKeyLine.x, screen::kKeyLine.y);
   SetFont(screen::kFace, screen::kLargePoints, screen::kBold);
   if (KeyCode == keys::kFullStop) KeyCode = keys::kPoint;

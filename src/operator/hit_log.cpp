@@ -7,6 +7,7 @@
 
 #include "link/receiver_commands.h"
 #include "operator/operator_keys.h"
+#include "operator/recordings.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/app.h"
@@ -70,6 +71,7 @@ void Open(HitSource source, const std::string& where, const std::string& label) 
   held.line.source = where;
   held.line.label = Trim(label);
   TakeLevel(last_poll);
+  BeginHitRecording(held.line.start, held.startMs, held.line.frequency);
 }
 
 bool StillHeld() {
@@ -120,6 +122,7 @@ void OpenListScanHit(const std::string& label) {
 }
 
 void FollowHeldHit() {
+  FollowRecordings();
   if (held.source != HitSource::kNone && !StillHeld()) CloseHeldHit();
 }
 
@@ -129,6 +132,7 @@ void CloseHeldHit() {
   held.line.end = platform::GetClock().Now();
   held.line.durationMs = platform::GetClock().SteadyMilliseconds() - held.startMs;
   held.line.sReading = SReading(held.line.levelRaw);
+  held.line.recording = EndHitRecording();
   if (hit_log::AppendHitLine(held.line)) {
     failure_said = false;
   } else if (!failure_said) {

@@ -38,6 +38,7 @@ struct HitLine {
   std::string sReading;   // "S5", "S9+"
   std::string source;     // "search", "memory scan A05", "list scan 05"
   std::string label;
+  std::string recording;  // the hit's recording, when a sound input is chosen
 };
 
 // Appends the line (the header first into a new or empty file) and flushes it. False when

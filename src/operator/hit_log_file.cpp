@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "operator/hit_log.h"
+#include "operator/recordings.h"
 
 namespace kestrel::hit_log {
 namespace {
@@ -132,11 +133,15 @@ bool AppendHitLine(const HitLine& line) {
     }
   }
   const int count = hit_counts[line.frequency] + 1;
-  std::string text = info.st_size == 0 ? std::string(kHeader) + "\r\n" : "";
+  // With a sound input chosen the recording's name stands in a last column.
+  const bool recorded = RecordingsChosen();
+  std::string text =
+      info.st_size == 0 ? kHeader + std::string(recorded ? ",recording\r\n" : "\r\n") : "";
   text += IsoTime(line.start) + "," + IsoTime(line.end) + "," + Tenths(line.durationMs) + "," +
           Quoted(line.frequency) + "," + Quoted(line.mode) + "," +
           std::to_string(line.levelRaw) + "," + Quoted(line.sReading) + "," +
-          std::to_string(count) + "," + Quoted(line.source) + "," + Quoted(line.label) + "\r\n";
+          std::to_string(count) + "," + Quoted(line.source) + "," + Quoted(line.label) +
+          (recorded ? "," + Quoted(line.recording) : "") + "\r\n";
   if (ok && !WriteAll(fd, text)) {
     // A half-written line is taken back, so that the next one starts a line of its own.
     const bool takenBack = ::ftruncate(fd, info.st_size) == 0;

@@ -7,6 +7,7 @@
 #include "banks/bank_names.h"
 #include "commands/commands_internal.h"
 #include "link/receiver_commands.h"
+#include "operator/recordings.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
@@ -104,6 +105,8 @@ bool ActOnOperatorKey() {
     SpeakYieldingToKeys(SayAgain);
   } else if (KeyCode == keys::Letter('U')) {
     ToggleLevelTones();
+  } else if (KeyCode == keys::Letter('J') && RecordingsChosen()) {
+    PlayRecordedHit();
   } else {
     return false;
   }

@@ -13,6 +13,11 @@ bool FakeSoundPlayer::PlayTone(int hertz, int milliseconds) {
   return true;
 }
 
+bool FakeSoundPlayer::PlaySamples(const std::vector<std::int16_t>& samples, int rate) {
+  sample_plays.emplace_back(samples.size(), rate);
+  return !samples.empty();
+}
+
 std::vector<std::string> FakeSoundPlayer::Paths() const {
   std::vector<std::string> paths;
   for (const auto& sound : played) paths.push_back(sound.path);

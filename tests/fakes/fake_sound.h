@@ -19,10 +19,13 @@ class FakeSoundPlayer final : public platform::SoundPlayer {
  public:
   std::string Play(const std::string& path, bool background) override;
   bool PlayTone(int hertz, int milliseconds) override;
+  bool PlaySamples(const std::vector<std::int16_t>& samples, int rate) override;
 
   std::vector<PlayedSound> played;
   // Every tone asked for, as (hertz, milliseconds); tones are not in `played`.
   std::vector<std::pair<int, int>> tones;
+  // Every sound played from samples, as (sample count, rate).
+  std::vector<std::pair<std::size_t, int>> sample_plays;
   // Paths that count as missing files: they are recorded but report nothing played.
   std::set<std::string> missing;
 

@@ -4,6 +4,7 @@
 #include <string>
 #include <vector>
 
+#include "fakes/fake_capture.h"
 #include "fakes/fake_clock.h"
 #include "fakes/fake_sound.h"
 #include "fakes/fake_window.h"
@@ -74,6 +75,23 @@ TEST(FakeSoundPlayerTest, RecordsEveryPlayAndReportsMissingFilesAndStopsAsNothin
 
   sound.Clear();
   EXPECT_TRUE(sound.Paths().empty());
+}
+
+TEST(FakeSoundCaptureTest, OpensOnlyItsInputsAndFeedsTheOpenOneUntilClosed) {
+  FakeSoundCapture capture;
+  std::size_t taken = 0;
+  const platform::CaptureSink sink = [&taken](const std::int16_t*, std::size_t count) {
+    taken += count;
+  };
+  EXPECT_FALSE(capture.Open("USB Audio", 16000, sink).empty());
+  EXPECT_FALSE(capture.Feed(100));
+  EXPECT_EQ(capture.Open("Line In", 16000, sink), "");
+  EXPECT_TRUE(capture.Feed(100));
+  EXPECT_EQ(taken, 100u);
+  capture.Close();
+  EXPECT_FALSE(capture.Feed(100));
+  EXPECT_EQ(capture.opened, (std::vector<std::string>{"", "Line In@16000"}));
+  EXPECT_EQ(capture.closes, 1);
 }
 
 TEST(FakeClockTest, TheInstalledClockShowsWhatTheTestSets) {

@@ -8,6 +8,7 @@
 #include <string_view>
 #include <system_error>
 
+#include "audio_inputs.h"
 #include "link/speed_probe.h"
 #include "port_list.h"
 #include "runtime/files.h"
@@ -29,7 +30,9 @@ constexpr int kHighestPort = 9;
 constexpr const char* kUsageHead =
     "Usage: panelset [--folder DIR | --user-folder] [--port N] [--baud B] [--voice on|off|system]\n"
     "                [--debug on|off] [--device PATH] [--probe]\n"
+    "                [--audio-in NAME|none] [--recordings-mb N]\n"
     "       panelset [--folder DIR | --user-folder] --list\n"
+    "       panelset --list-audio\n"
     "\n"
     "Writes KESTREL.CFG, the front panel's configuration, in the working folder.\n"
     "\n";
@@ -46,8 +49,15 @@ constexpr const char* kUsageOptions =
     "                  an existing COMn link is replaced, any other COMn file is kept\n"
     "  --probe         find the receiver's speed (9600, 19200, 4800 baud, 8N2) by asking for\n"
     "                  the signal level, and write it; the console port is never probed\n"
+    "  --audio-in NAME record every hit from this sound input (the receiver's audio\n"
+    "                  output wired to it), 'default' for the system's default input,\n"
+    "                  'none' to record nothing\n"
+    "  --recordings-mb N\n"
+    "                  keep the recordings folder within N MB (500 unless set); the\n"
+    "                  oldest recordings are removed first\n"
     "  --list          list the serial ports of this machine (and the COMn links of the\n"
     "                  working folder that lead to them) and write nothing\n"
+    "  --list-audio    list the sound inputs of this machine and write nothing\n"
     "  --help          show this text\n"
     "  --version       show the version\n"
     "\n"
@@ -129,6 +139,8 @@ const Option kOptions[] = {
        s.device = v;
        return v.empty() ? std::string("--device needs a path") : std::string();
      }},
+    {"--audio-in", ReadAudioInput},
+    {"--recordings-mb", ReadRecordingsMb},
 };
 
 const Option* FindOption(const std::string& name) {
@@ -246,13 +258,15 @@ int Refuse(std::ostream& err, const std::string& problem) {
 std::vector<std::string> ConfigLines(const Settings& settings) {
   // The panel reads line 1 from its fifth character (the port's last character is its
   // digit), line 2 from the seventh, and the seventh character of lines 4 and 5.
-  return {
+  std::vector<std::string> lines{
       "Com=" + PortName(settings.port),
       "Baud: " + std::to_string(settings.baud),
       "Bits:8N2",
       "Voice:" + std::to_string(settings.voice),
       "Debug:" + std::string(settings.debug ? "1" : "0"),
   };
+  for (const std::string& line : RecordingLines(settings)) lines.push_back(line);
+  return lines;
 }
 
 Settings ReadExistingSettings() {
@@ -261,7 +275,12 @@ Settings ReadExistingSettings() {
   if (OpenFile(file, kConfigFileName, "R") != 0) return settings;
   Text lines[kConfigLineCount];
   for (Text& line : lines) ReadLine(file, line);
+  std::vector<std::string> recordingLines;
+  for (Text line; recordingLines.size() < 2 && ReadLine(file, line) == 0;) {
+    recordingLines.push_back(line.str());
+  }
   CloseFile(file);
+  ReadRecordingLines(recordingLines, settings);
   const int port = StoreInteger(TextToNumber(Right(Mid(lines[0].str(), 5), 1)));
   if (port >= kLowestPort && port <= kHighestPort) settings.port = port;
   const int baud = StoreInteger(TextToNumber(Mid(lines[1].str(), 7)));
@@ -382,6 +401,10 @@ int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
     }
   }
   if (TakeFlag(args, "--list")) return ListSerialPorts(args, out, err);
+  if (TakeFlag(args, "--list-audio")) {
+    if (!args.empty()) return Refuse(err, "--list-audio takes no other option");
+    return ListAudioInputs(out);
+  }
   const bool probe = TakeFlag(args, "--probe");
   std::string folder;
   std::string problem;
@@ -402,7 +425,9 @@ int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
   out << kConfigFileName << " written: " << PortName(settings.port) << ", " << settings.baud
       << " baud, voice " << VoiceName(settings.voice) << ", debug " << OnOff(settings.debug) << "\n";
   if (!settings.device.empty()) out << PortName(settings.port) << " -> " << settings.device << "\n";
+  if (!settings.audioIn.empty()) out << "Hits are recorded from " << settings.audioIn << "\n";
   WarnAboutDevice(settings.device, err);
+  WarnAboutAudioInput(settings, err);
   return probe ? Probe(settings, out, err) : kDone;
 }
 

@@ -27,9 +27,12 @@ struct Settings {
   int voice = kVoiceOn;  // kVoiceOff, kVoiceOn (the recorded words) or kVoiceSystem
   bool debug = false;
   std::string device;   // serial device to link as COMn; "" for no link
+  std::string audioIn;  // the sound input hits are recorded from; "" for none
+  int recordingsMb = 0;  // the recordings folder's largest size; 0 for the panel's own
 };
 
-// The five lines of KESTREL.CFG for the settings, without line ends.
+// The five lines of KESTREL.CFG for the settings, and the recording lines when a sound
+// input or a size is set, without line ends.
 std::vector<std::string> ConfigLines(const Settings& settings);
 
 // The settings an existing KESTREL.CFG in the working folder holds, read at the positions

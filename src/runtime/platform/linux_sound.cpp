@@ -9,9 +9,11 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <mutex>
 #include <numbers>
 #include <vector>
 
+#include "runtime/platform/linux_audio_lock.h"
 #include "runtime/platform/linux_folders.h"
 #include "runtime/platform/listening_wait.h"
 #include "runtime/platform/sound_limits.h"
@@ -125,7 +127,10 @@ void SdlSoundPlayer::StartOnce() {
 }
 
 SdlSoundPlayer::~SdlSoundPlayer() {
-  if (device_ != 0) SDL_CloseAudioDevice(device_);
+  if (device_ != 0) {
+    std::lock_guard<std::mutex> lock(SdlAudioDeviceLock());
+    SDL_CloseAudioDevice(device_);
+  }
   if (audio_initialised_) SDL_QuitSubSystem(SDL_INIT_AUDIO);
 }
 
@@ -149,7 +154,10 @@ bool SdlSoundPlayer::OpenDevice() {
   wanted.callback = nullptr;  // queue mode: sound is pushed with SDL_QueueAudio
   SDL_AudioSpec obtained{};
   // No changes allowed: SDL converts to the hardware itself, and the queue keeps our format.
-  device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  {
+    std::lock_guard<std::mutex> lock(SdlAudioDeviceLock());
+    device_ = SDL_OpenAudioDevice(nullptr, 0, &wanted, &obtained, 0);
+  }
   if (device_ == 0) return false;
   buffer_samples_ = obtained.samples;
   SDL_PauseAudioDevice(device_, 0);
@@ -193,6 +201,28 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
   return file;
 }
 
+// A recording's samples, converted to the device's rate like a word file.
+bool SdlSoundPlayer::PlaySamples(const std::vector<std::int16_t>& samples, int rate) {
+  if (device_ != 0) SDL_ClearQueuedAudio(device_);
+  SDL_AudioCVT cvt{};
+  if (samples.empty() || SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, rate, kFormat, kChannels,
+                                           kRate) < 0) {
+    return false;
+  }
+  const int bytes = static_cast<int>(samples.size() * sizeof(std::int16_t));
+  std::vector<Uint8> sound(static_cast<std::size_t>(bytes) * std::max(cvt.len_mult, 1));
+  SDL_memcpy(sound.data(), samples.data(), static_cast<std::size_t>(bytes));
+  cvt.len = bytes;
+  cvt.buf = sound.data();
+  if (SDL_ConvertAudio(&cvt) != 0) return false;
+  const int size = cvt.needed ? cvt.len_cvt : cvt.len;
+  StartOnce();
+  if (device_ == 0 && audio_initialised_) OpenDevice();
+  quiet_from_ = std::chrono::steady_clock::now() +
+                std::chrono::milliseconds(BytesToMsRoundedUp(size));
+  return device_ != 0 && SDL_QueueAudio(device_, sound.data(), static_cast<Uint32>(size)) == 0;
+}
+
 bool SdlSoundPlayer::PlayTone(int hertz, int milliseconds) {
   StartOnce();
   if (device_ == 0 && audio_initialised_) OpenDevice();
@@ -207,6 +237,7 @@ bool SdlSoundPlayer::PlayTone(int hertz, int milliseconds) {
 void SdlSoundPlayer::Rest() {
   if (device_ == 0 || SDL_GetQueuedAudioSize(device_) > 0) return;
   if (std::chrono::steady_clock::now() < quiet_from_ + kQuietBeforeRelease) return;
+  std::lock_guard<std::mutex> lock(SdlAudioDeviceLock());
   SDL_CloseAudioDevice(device_);
   device_ = 0;
 }

@@ -27,6 +27,7 @@ class SdlSoundPlayer final : public SoundPlayer {
 
   std::string Play(const std::string& path, bool background) override;
   bool PlayTone(int hertz, int milliseconds) override;
+  bool PlaySamples(const std::vector<std::int16_t>& samples, int rate) override;
   void Rest() override;
   std::string TakeRefusal() override;
 

@@ -1,7 +1,9 @@
 // The sound player: plays one WAV file by path, synchronously or in the background.
 #pragma once
 
+#include <cstdint>
 #include <string>
+#include <vector>
 
 namespace kestrel::platform {
 
@@ -19,6 +21,13 @@ class SoundPlayer {
   virtual bool PlayTone(int hertz, int milliseconds) {
     (void)hertz;
     (void)milliseconds;
+    return false;
+  }
+  // Plays 16-bit mono samples taken at `rate` Hz in the background, cut off by the next
+  // play like a background file. True when they were started.
+  virtual bool PlaySamples(const std::vector<std::int16_t>& samples, int rate) {
+    (void)samples;
+    (void)rate;
     return false;
   }
   // The program is about to sleep until its next event: a player may let go of what a long

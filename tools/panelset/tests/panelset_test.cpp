@@ -217,6 +217,19 @@ TEST_F(PanelsetTest, HelpWritesNothing) {
   EXPECT_TRUE(FolderEntries().empty());
 }
 
+TEST_F(PanelsetTest, ASoundInputAddsTwoLinesAfterTheFiveThatLaterRunsKeep) {
+  const std::string five = "Com=COM3\r\nBaud: 9600\r\nBits:8N2\r\nVoice:1\r\nDebug:0\r\n";
+  ASSERT_EQ(Run({"--port", "3", "--audio-in", "Line In", "--recordings-mb", "20"}), kDone) << err_;
+  EXPECT_EQ(Contents(kConfigFileName), five + "AudioIn:Line In\r\nRecordingsMB:20\r\n");
+  EXPECT_EQ(ReadAsThePanel().port, 3);
+  ASSERT_EQ(Run({"--debug", "on"}), kDone);
+  EXPECT_NE(Contents(kConfigFileName).find("Debug:1\r\nAudioIn:Line In\r\nRecordingsMB:20\r\n"),
+            std::string::npos);
+  ASSERT_EQ(Run({"--audio-in", "none"}), kDone);
+  EXPECT_NE(Contents(kConfigFileName).find("AudioIn:\r\n"), std::string::npos);
+  EXPECT_EQ(Run({"--recordings-mb", "0"}), kRefused);
+}
+
 }  // namespace
 TEST_F(PanelsetTest, ANetworkReceiverIsLinkedByItsTargetText) {
   ASSERT_EQ(Run({"--port", "2", "--device", "tcp:shack-pi:3001"}), kDone);
