@@ -1,8 +1,10 @@
 """The network control port at its limits, with raw clients on 127.0.0.1: sets outside the
 receiver's range refused and the rest rounded to its 50 Hz steps, the squelch read from the
-level polls, and a full client table giving way to a newcomer."""
+level polls (by Hamlib's own client too), and a full client table giving way to a
+newcomer."""
 
 import os
+import subprocess
 import sys
 
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -40,6 +42,9 @@ class RigControlLimits(e2e.XvfbTestCase):
                                     timeout=CLIENT_TIMEOUT, interval=0.2)
             self.assertEqual(first.ask("F 145500000"), ["RPRT 0"])
             self.assertTrue(squelch_becomes("1"), "the squelch never read open")
+            hamlib = subprocess.run(["rigctl", "-m", "2", "-r", "127.0.0.1:%d" % port, "get_dcd"],
+                                    capture_output=True, text=True, timeout=60)
+            self.assertEqual(hamlib.stdout, "1\n", hamlib.stderr)
             self.assertEqual(first.ask("F 146000000"), ["RPRT 0"])
             self.assertTrue(squelch_becomes("0"), "the squelch never read closed")
 
