@@ -143,6 +143,19 @@ TEST_F(HitLogTest, TheCountComesFromWhatTheFileHoldsWhenTheLineIsWritten) {
   EXPECT_EQ(LastCount(file), "1");
 }
 
+TEST_F(HitLogTest, ALogPast50MbIsPutAsideUnderTodaysDateReplacingNothing) {
+  WriteFile("hits-20261206.csv", "earlier\r\n");
+  WriteFile("hits.csv", "");
+  std::filesystem::resize_file("hits.csv", 50'000'000);  // sparse: at the bound, kept
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_GT(std::filesystem::file_size("hits.csv"), 50'000'000u);
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_EQ(ReadFile("hits-20261206.csv"), "earlier\r\n");
+  EXPECT_GT(std::filesystem::file_size("hits-20261206-2.csv"), 50'000'000u);
+  EXPECT_EQ(ReadFile("hits.csv").substr(0, kHeader.size()), kHeader);
+  EXPECT_EQ(LastCount(ReadFile("hits.csv")), "1");
+}
+
 TEST_F(HitLogTest, LabelBytesOutsidePrintableAsciiAreWrittenAsBlanks) {
   ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5", "A\x1b[2J\tB\x7f\xc3\xa9,\"\r\n")));
   const std::string file = ReadFile("hits.csv");
