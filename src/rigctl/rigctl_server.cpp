@@ -73,6 +73,7 @@ void AcceptClients() {
       place = &LongestIdleClient();
       DropClient(*place);
     }
+    *place = RigctlClient{};
     place->handle = handle;
     place->lastHeardMs = platform::GetClock().SteadyMilliseconds();
   }
