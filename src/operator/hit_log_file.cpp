@@ -186,6 +186,14 @@ int OpenLog(struct stat& info) {
   return fd;
 }
 
+// `to` is a new name for `from`, never one that replaces a file.
+bool RenameWithoutReplacing(const char* from, const char* to) {
+  if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  // A file system without such a rename: a second name, then the first one let go.
+  if (errno != EINVAL || ::link(from, to) != 0) return false;
+  return ::unlink(from) == 0;
+}
+
 // hits.csv becomes hits-YYYYMMDD.csv (hits-YYYYMMDD-2.csv and on when that is taken);
 // no file is ever replaced.
 bool PutLogAside() {
@@ -194,9 +202,7 @@ bool PutLogAside() {
   std::snprintf(stem, sizeof stem, "hits-%04d%02d%02d", today.year, today.month, today.day);
   for (int n = 1; n <= kMostAsidesADay; ++n) {
     const std::string name = stem + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".csv";
-    if (::renameat2(AT_FDCWD, kFileName, AT_FDCWD, name.c_str(), RENAME_NOREPLACE) == 0) {
-      return true;
-    }
+    if (RenameWithoutReplacing(kFileName, name.c_str())) return true;
     if (errno != EEXIST) return false;
   }
   return false;
