@@ -63,6 +63,7 @@ void ShowLevel() {
   if (ReplyStartsWith(kReplyLevel) || ReplyStartsWith(kReplyLevelReport)) {
     SignalLevel = StoreInteger(TextToNumber(Mid(ReplyText.str(), 4, 3)));
     LevelReading = SignalLevel;  // the receiver's own reading, for the network port
+    SquelchReading = ReplyLevel() >= 0 ? 1 : 0;
   }
   if (ReplyStartsWith(kReplyLevelReport)) SignalLevel += kLevelReportOffset;
   SignalLevel /= kCellsPerLevel;

@@ -8,6 +8,7 @@ namespace kestrel {
 
 void TuneVfoA();           // tunes VFO A to SpokenText, repairs and shows FrequencyText
 void TuneVfoB();           // the same for VFO B, showing nothing
+void TuneVfoAOnStep();     // TuneVfoA for a frequency on the receiver's 50 Hz steps: five decimals
 void FrequencyTextToHz();  // SpokenText -> FrequencyHz
 void HzToFrequencyText();  // FrequencyHz -> SpokenText
 void StepTextToHz();       // StepText -> StepHz (only the first decimal counts)

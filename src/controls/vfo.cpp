@@ -40,8 +40,10 @@ void DropLeadingZeros(Text& number) {
 }
 
 // The VFO form: four MHz digits for a text with a point ("VA0145.50000"), ten hertz digits
-// for a whole number ("VA0145000000"); a longer text is kept whole.
-void SendVfoCommand(const char* mnemonic) {
+// for a whole number ("VA0145000000"); a longer text is kept whole. Typed and stepped
+// frequencies always get one more "0" after the padding; a frequency already on the
+// receiver's 50 Hz steps goes with its five decimals alone ("VA0145.50005").
+void SendVfoCommand(const char* mnemonic, bool oneMoreZero = true) {
   DropLeadingZeros(SpokenText);
   const std::int32_t wholeMegahertz = TruncateInteger(TextToNumber(SpokenText.str()));
   std::string command = mnemonic;
@@ -50,7 +52,7 @@ void SendVfoCommand(const char* mnemonic) {
   if (wholeMegahertz < 10) command += "0";
   command += SpokenText.str();
   while (Length(command) < kVfoCommandMinimum) command += "0";
-  command += "0";
+  if (oneMoreZero || Length(command) < kVfoCommandMinimum + 1) command += "0";
   CommandText = command;
   if (Find(FrequencyText.str(), ".") == 0) FrequencyText = SpokenText + ".0";
   SendCommand();
@@ -61,6 +63,11 @@ void SendVfoCommand(const char* mnemonic) {
 void TuneVfoA() {
   DropLeadingZeros(FrequencyText);
   SendVfoCommand(kCommandTuneVfoA);
+  ShowFrequency();
+}
+
+void TuneVfoAOnStep() {
+  SendVfoCommand(kCommandTuneVfoA, false);
   ShowFrequency();
 }
 

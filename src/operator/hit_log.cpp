@@ -145,7 +145,6 @@ void ResetHitLog() {
   last_poll = LevelPoll{};
   held = HeldHit{};
   failure_said = false;
-  hit_log::ForgetHitCounts();
 }
 
 namespace {

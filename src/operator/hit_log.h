@@ -41,11 +41,11 @@ struct HitLine {
   std::string recording;  // the hit's recording, when a sound input is chosen
 };
 
-// Appends the line (the header first into a new or empty file) and flushes it. False when
-// the file could not be written.
+// Appends the line (the header first into a new or empty file; after a torn last line, on
+// a line of its own), its "hits" counted from the file as it is now. A file grown past
+// 50 MB is first renamed with today's date (hits-20261207.csv) and a new one begun. False
+// when the file could not be written, or has other names (hard links) than its own.
 bool AppendHitLine(const HitLine& line);
-// Forgets the counts of frequencies read from the file (read again at the next line).
-void ForgetHitCounts();
 // "0145.500000" -> "145.5"; ".5" -> "0.5"; "145." -> "145".
 std::string ShownFrequency(const std::string& text);
 

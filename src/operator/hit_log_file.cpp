@@ -1,17 +1,21 @@
-// hits.csv: comma separated, CR LF line ends, fields quoted where they hold a comma, a quote
-// or a line end; each line written with one write() straight to the file.
+// hits.csv: comma separated, CR LF line ends, fields quoted where they hold a comma or a
+// quote; each line written with one write() straight to the file. The "hits" column is
+// counted from what the file holds when the line is written, a block at a time, so neither
+// the file's size nor what happened to it meanwhile (emptied, renamed, cut off) misleads it.
 #include <fcntl.h>
+#include <stdio.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "operator/hit_log.h"
 #include "operator/recordings.h"
+#include "runtime/files.h"
 
 namespace kestrel::hit_log {
 namespace {
@@ -19,13 +23,112 @@ namespace {
 constexpr const char* kHeader =
     "start,end,duration_s,frequency_mhz,mode,level_raw,s_reading,hits,source,label";
 constexpr int kFrequencyColumn = 3;
+constexpr int kFieldsOfAHit = 10;
+// A log grown past this is put aside under its date and a new one begun.
+constexpr long long kLargestLogBytes = 50LL * 1000 * 1000;
+constexpr int kMostAsidesADay = 99;
+constexpr std::size_t kReadBlockBytes = 64 * 1024;
 
-// Halts per frequency in the file; read from it before the first line of this run.
-std::map<std::string, int> hit_counts;
-bool counts_read = false;
+// Reads the file's records block by block as they come, keeping no more than the frequency
+// field of the record at hand.
+class HitCounter {
+ public:
+  explicit HitCounter(const std::string& frequency) : frequency_(frequency) {}
 
-std::string Quoted(const std::string& field) {
-  if (field.find_first_of(",\"\r\n") == std::string::npos) return field;
+  // Complete records (a line end after them) at this frequency; a torn last line is none.
+  int Count() const { return count_; }
+
+  // What the new record needs before it to start a line of its own: nothing after a line
+  // end; after a torn line its end (and the quote it left open).
+  std::string Mend() const {
+    if (quoted_ && !quoteSeen_) return "\"\r\n";
+    if (!inRecord_) return "";
+    return lastByte_ == '\r' ? "\n" : "\r\n";
+  }
+
+  void Take(const char* bytes, std::size_t count) {
+    for (std::size_t i = 0; i < count; ++i) {
+      if (!quoted_ && field_ != kFrequencyColumn) {
+        // Nothing in this field counts: on to the next comma, quote or line end.
+        const std::size_t from = i;
+        while (i < count && bytes[i] != ',' && bytes[i] != '"' && bytes[i] != '\n') ++i;
+        if (i > from) {
+          inRecord_ = true;
+          lastByte_ = bytes[i - 1];
+        }
+        if (i == count) return;
+      }
+      Take(bytes[i]);
+    }
+  }
+
+ private:
+  void Take(char c) {
+    lastByte_ = c;
+    if (quoted_ && !TakeQuoted(c)) return;
+    switch (c) {
+      case '"': quoted_ = true; break;
+      case ',': ++field_; break;
+      case '\n': EndRecord(); break;
+      case '\r': break;
+      default: Keep(c);
+    }
+  }
+
+  // True when c ended the quoted field and is to be read as unquoted.
+  bool TakeQuoted(char c) {
+    inRecord_ = true;
+    if (quoteSeen_) {
+      quoteSeen_ = false;
+      if (c == '"') {
+        Keep(c);
+        return false;
+      }
+      quoted_ = false;
+      return true;
+    }
+    if (c == '"') {
+      quoteSeen_ = true;
+    } else {
+      Keep(c);
+    }
+    return false;
+  }
+
+  void Keep(char c) {
+    inRecord_ = true;
+    // One byte beyond the frequency's length is enough to tell the field differs.
+    if (field_ == kFrequencyColumn && value_.size() <= frequency_.size()) value_ += c;
+  }
+
+  void EndRecord() {
+    if (field_ + 1 >= kFieldsOfAHit && value_ == frequency_) ++count_;
+    field_ = 0;
+    value_.clear();
+    inRecord_ = false;
+  }
+
+  const std::string& frequency_;
+  int count_ = 0;
+  int field_ = 0;
+  std::string value_;
+  bool quoted_ = false;
+  bool quoteSeen_ = false;  // a quote inside a quoted field: its end, or the first of two
+  bool inRecord_ = false;   // bytes since the last line end
+  char lastByte_ = '\n';
+};
+
+// Bytes outside printable ASCII (an escape sequence, a line end) become blanks.
+std::string Printable(std::string text) {
+  for (char& c : text) {
+    if (c < ' ' || c > '~') c = ' ';
+  }
+  return text;
+}
+
+std::string Field(const std::string& text) {
+  const std::string field = Printable(text);
+  if (field.find_first_of(",\"") == std::string::npos) return field;
   std::string out = "\"";
   for (const char c : field) {
     if (c == '"') out += '"';
@@ -46,35 +149,6 @@ std::string Tenths(long long ms) {
   return std::to_string(tenths / 10) + "." + std::to_string(tenths % 10);
 }
 
-// The fields of each record of a CSV text (quoted fields may hold line ends).
-std::vector<std::vector<std::string>> ParseRecords(const std::string& text) {
-  std::vector<std::vector<std::string>> records(1, std::vector<std::string>(1));
-  bool quoted = false;
-  for (std::size_t i = 0; i < text.size(); ++i) {
-    const char c = text[i];
-    auto& record = records.back();
-    if (quoted) {
-      if (c != '"') {
-        record.back() += c;
-      } else if (i + 1 < text.size() && text[i + 1] == '"') {
-        record.back() += '"';
-        ++i;
-      } else {
-        quoted = false;
-      }
-    } else if (c == '"') {
-      quoted = true;
-    } else if (c == ',') {
-      record.emplace_back();
-    } else if (c == '\n') {
-      records.emplace_back(1);
-    } else if (c != '\r') {
-      record.back() += c;
-    }
-  }
-  return records;
-}
-
 bool WriteAll(int fd, const std::string& bytes) {
   std::size_t done = 0;
   while (done < bytes.size()) {
@@ -86,17 +160,69 @@ bool WriteAll(int fd, const std::string& bytes) {
   return true;
 }
 
-// The file's own counts, once per run: a line that starts the file's count of a frequency
-// anew would give a wrong "hits" column.
-void ReadCounts(int fd, long long size) {
-  counts_read = true;
-  hit_counts.clear();
-  std::string text(static_cast<std::size_t>(size), '\0');
-  if (size <= 0 || ::pread(fd, text.data(), text.size(), 0) != size) return;
-  const auto records = ParseRecords(text);
-  for (std::size_t i = 1; i < records.size(); ++i) {  // the header first
-    if (records[i].size() > kFrequencyColumn) ++hit_counts[records[i][kFrequencyColumn]];
+// The first `size` bytes of the file through the counter; false when they could not be read.
+bool ReadThrough(int fd, long long size, HitCounter& counter) {
+  std::vector<char> block(kReadBlockBytes);
+  for (long long at = 0; at < size;) {
+    const auto wanted = static_cast<std::size_t>(std::min<long long>(size - at, block.size()));
+    const ssize_t n = ::pread(fd, block.data(), wanted, at);
+    if (n < 0 && errno == EINTR) continue;
+    if (n <= 0) return false;
+    counter.Take(block.data(), static_cast<std::size_t>(n));
+    at += n;
   }
+  return true;
+}
+
+// The log opened for appending and reading; -1 unless it is a plain file of one name.
+// Never through a link.
+int OpenLog(struct stat& info) {
+  if (HasOtherNames(kFileName)) return -1;
+  const int fd = ::open(kFileName, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  if (fd < 0) return -1;
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    ::close(fd);
+    return -1;
+  }
+  return fd;
+}
+
+// `to` is a new name for `from`, never one that replaces a file.
+bool RenameWithoutReplacing(const char* from, const char* to) {
+  if (::renameat2(AT_FDCWD, from, AT_FDCWD, to, RENAME_NOREPLACE) == 0) return true;
+  // A file system without such a rename: a second name, then the first one let go.
+  if (errno != EINVAL || ::link(from, to) != 0) return false;
+  return ::unlink(from) == 0;
+}
+
+// hits.csv becomes hits-YYYYMMDD.csv (hits-YYYYMMDD-2.csv and on when that is taken);
+// no file is ever replaced.
+bool PutLogAside() {
+  const platform::LocalTime today = platform::GetClock().Now();
+  char stem[32];
+  std::snprintf(stem, sizeof stem, "hits-%04d%02d%02d", today.year, today.month, today.day);
+  for (int n = 1; n <= kMostAsidesADay; ++n) {
+    const std::string name = stem + (n == 1 ? std::string() : "-" + std::to_string(n)) + ".csv";
+    if (RenameWithoutReplacing(kFileName, name.c_str())) return true;
+    if (errno != EEXIST) return false;
+  }
+  return false;
+}
+
+// The log to append to, put aside first when it has grown past its bound.
+int OpenBoundedLog(struct stat& info) {
+  const int fd = OpenLog(info);
+  if (fd < 0 || info.st_size <= kLargestLogBytes) return fd;
+  ::close(fd);
+  return PutLogAside() ? OpenLog(info) : -1;
+}
+
+std::string RecordText(const HitLine& line, int count) {
+  return IsoTime(line.start) + "," + IsoTime(line.end) + "," + Tenths(line.durationMs) + "," +
+         Field(line.frequency) + "," + Field(line.mode) + "," + std::to_string(line.levelRaw) +
+         "," + Field(line.sReading) + "," + std::to_string(count) + "," + Field(line.source) +
+         "," + Field(line.label) + (RecordingsChosen() ? "," + Field(line.recording) : "") +
+         "\r\n";
 }
 
 }  // namespace
@@ -112,43 +238,23 @@ std::string ShownFrequency(const std::string& text) {
   return shown;
 }
 
-void ForgetHitCounts() {
-  hit_counts.clear();
-  counts_read = false;
-}
-
-// Never through a link, never into anything but a plain file, and never waiting to open
-// (a FIFO or a device in its place is refused at once).
 bool AppendHitLine(const HitLine& line) {
-  const int fd = ::open(kFileName,
-                        O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
-  if (fd < 0) return false;
   struct stat info {};
-  bool ok = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
-  if (ok && !counts_read) {
-    const int reader = ::open(kFileName, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (reader >= 0) {
-      ReadCounts(reader, info.st_size);
-      ::close(reader);
-    }
-  }
-  const int count = hit_counts[line.frequency] + 1;
+  const int fd = OpenBoundedLog(info);
+  if (fd < 0) return false;
+  const std::string frequency = Printable(line.frequency);
+  HitCounter counter(frequency);
+  bool ok = ReadThrough(fd, info.st_size, counter);
   // With a sound input chosen the recording's name stands in a last column.
-  const bool recorded = RecordingsChosen();
-  std::string text =
-      info.st_size == 0 ? kHeader + std::string(recorded ? ",recording\r\n" : "\r\n") : "";
-  text += IsoTime(line.start) + "," + IsoTime(line.end) + "," + Tenths(line.durationMs) + "," +
-          Quoted(line.frequency) + "," + Quoted(line.mode) + "," +
-          std::to_string(line.levelRaw) + "," + Quoted(line.sReading) + "," +
-          std::to_string(count) + "," + Quoted(line.source) + "," + Quoted(line.label) +
-          (recorded ? "," + Quoted(line.recording) : "") + "\r\n";
+  const char* headerEnd = RecordingsChosen() ? ",recording\r\n" : "\r\n";
+  std::string text = info.st_size == 0 ? std::string(kHeader) + headerEnd : counter.Mend();
+  text += RecordText(line, counter.Count() + 1);
   if (ok && !WriteAll(fd, text)) {
     // A half-written line is taken back, so that the next one starts a line of its own.
     const bool takenBack = ::ftruncate(fd, info.st_size) == 0;
     (void)takenBack;
     ok = false;
   }
-  if (ok) hit_counts[line.frequency] = count;
   ok = ::close(fd) == 0 && ok;
   return ok;
 }

@@ -33,7 +33,7 @@ void ApplyRemoteSet(const RemoteSet& set) {
     case kRemoteFrequency:
       FrequencyText = set.value;
       SpokenText = FrequencyText;
-      TuneVfoA();
+      TuneVfoAOnStep();
       break;
     case kRemoteMode:
       ModeText = set.value;

@@ -9,8 +9,9 @@ namespace kestrel {
 inline constexpr const char* kRigctlDefaultAddress = "127.0.0.1";
 inline constexpr int kRigctlDefaultPort = 4532;
 
-// "--rigctl" (the local default) or "--rigctl=ADDRESS:PORT" into address and port; false for
-// any other text or a port outside 0..65535 (0 takes any free port).
+// "--rigctl" (the local default) or "--rigctl=ADDRESS:PORT" into address and port (an IPv6
+// address in brackets: "--rigctl=[::1]:4532"); false for any other text or a port outside
+// 0..65535 (0 takes any free port).
 bool ParseRigctlOption(const std::string& option, std::string& address, int& port);
 
 // Opens the port. False, with the reason on standard error, when it cannot listen; the

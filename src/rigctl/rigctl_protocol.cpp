@@ -12,6 +12,7 @@
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
 #include "state/controls.h"
+#include "state/rigctl.h"
 
 namespace kestrel {
 namespace {
@@ -22,8 +23,10 @@ constexpr int kInvalid = -1;       // a malformed or unknown argument
 constexpr int kRejected = -9;      // refused: the operator's scan or search runs
 constexpr int kNotAvailable = -11;
 
-constexpr std::int64_t kLowestHz = 100000;
-constexpr std::int64_t kHighestHz = 3000000000;
+// The receiver's range, and the steps it can be tuned in.
+constexpr double kLowestHz = 100000;
+constexpr double kHighestHz = 2040000000;
+constexpr std::int64_t kResolutionHz = 50;
 constexpr int kLevelAtS9 = 108;    // the panel's S-reading is one unit per 12 level steps
 constexpr const char* kOnlyVfo = "VFOA";
 
@@ -58,7 +61,7 @@ constexpr RemoteMode kRemoteModes[] = {
 // filters, no functions, and the two readable levels STRENGTH and RAWSTR.
 constexpr const char* kStateLines[] = {
     "0", "2", "1",
-    "100000.000000 3000000000.000000 0x6f -1 -1 0x1 0x0", "0 0 0 0 0 0 0",
+    "100000.000000 2040000000.000000 0x6f -1 -1 0x1 0x0", "0 0 0 0 0 0 0",
     "0 0 0 0 0 0 0",
     "0x6f 50", "0x6f 100", "0x6f 1000", "0x6f 5000", "0x6f 6250", "0x6f 9000",
     "0x6f 10000", "0x6f 12500", "0x6f 25000", "0x6f 100000", "0 0",
@@ -88,12 +91,16 @@ const RemoteMode* ModeOfName(const std::string& name) {
   return nullptr;
 }
 
+// A frequency in Hz within the receiver's range, rounded to the nearest step it can take
+// (145500055 -> 145500050), so that what is sent is what reads back.
 bool ParseFrequency(const std::string& text, std::int64_t& hz) {
   char* end = nullptr;
   const double value = std::strtod(text.c_str(), &end);
-  if (end == text.c_str() || *end != '\0' || !std::isfinite(value)) return false;
-  hz = std::llround(value);
-  return hz >= kLowestHz && hz <= kHighestHz;
+  if (end == text.c_str() || *end != '\0' || !(value >= kLowestHz && value <= kHighestHz)) {
+    return false;
+  }
+  hz = std::llround(value / kResolutionHz) * kResolutionHz;
+  return true;
 }
 
 bool ParseWholeNumber(const std::string& text) {
@@ -152,6 +159,11 @@ Answer GetLevel(const Arguments& arguments, const std::string&) {
   return Failed(kNotAvailable);
 }
 
+// The squelch as the last level reply had it: open, a signal is there.
+Answer GetDcd(const Arguments&, const std::string&) {
+  return {kOk, {{"DCD", std::to_string(SquelchReading)}}};
+}
+
 Answer GetVfo(const Arguments&, const std::string&) { return {kOk, {{"VFO", kOnlyVfo}}}; }
 
 Answer SetVfo(const Arguments& arguments, const std::string&) {
@@ -197,7 +209,8 @@ constexpr CommandRow kCommands[] = {
     {'V', "set_vfo", SetVfo},            {'s', "get_split_vfo", GetSplit},
     {0, "chk_vfo", CheckVfo},            {0, "dump_state", DumpState},
     {0, "get_powerstat", GetPower},      {0, "get_lock_mode", GetLockMode},
-    {'q', "quit", Quit},                 {'Q', "quit", Quit},
+    {0, "get_dcd", GetDcd},              {'q', "quit", Quit},
+    {'Q', "quit", Quit},
 };
 
 // The command of the first word: "\name", or one character with perhaps an argument

@@ -8,6 +8,7 @@
 
 #include "rigctl/rigctl.h"
 #include "runtime/journal.h"
+#include "runtime/platform/clock.h"
 #include "runtime/platform/net_sockets.h"
 #include "runtime/window.h"
 #include "state/rigctl.h"
@@ -47,8 +48,17 @@ void WakeOnClients() {
   watched_handles = handles;
 }
 
-// Every waiting connection is taken; one beyond the table is closed at once rather than
-// left waiting, where it would wake the loop again and again.
+// The client that has sent nothing for the longest time.
+RigctlClient& LongestIdleClient() {
+  RigctlClient* idlest = &RigctlClients[0];
+  for (auto& client : RigctlClients) {
+    if (client.lastHeardMs < idlest->lastHeardMs) idlest = &client;
+  }
+  return *idlest;
+}
+
+// Every waiting connection is taken. When the table is full the client idle longest gives
+// way to the newcomer, so idle connections never lock other programs out.
 void AcceptClients() {
   for (int taken = 0; taken < kAcceptsPerPass; ++taken) {
     const int handle = Sockets().Accept(RigctlListener);
@@ -61,11 +71,12 @@ void AcceptClients() {
       }
     }
     if (!place) {
-      Sockets().Close(handle);
-      continue;
+      place = &LongestIdleClient();
+      DropClient(*place);
     }
     *place = RigctlClient{};
     place->handle = handle;
+    place->lastHeardMs = platform::GetClock().SteadyMilliseconds();
   }
 }
 
@@ -74,6 +85,7 @@ bool ReadClient(RigctlClient& client) {
   char buffer[kReadPerPass];
   const int count = Sockets().Receive(client.handle, buffer, kReadPerPass);
   if (count < 0) return false;
+  if (count > 0) client.lastHeardMs = platform::GetClock().SteadyMilliseconds();
   client.input.append(buffer, static_cast<std::size_t>(count));
   return true;
 }
@@ -107,6 +119,12 @@ bool SendAnswers(RigctlClient& client) {
   return client.output.size() <= kOutputMax;
 }
 
+// "127.0.0.1:4532", "[::1]:4532".
+std::string HostPortText(const std::string& address, int port) {
+  const bool v6 = address.find(':') != std::string::npos;
+  return (v6 ? "[" + address + "]" : address) + ":" + std::to_string(port);
+}
+
 }  // namespace
 
 bool ParseRigctlOption(const std::string& option, std::string& address, int& port) {
@@ -116,16 +134,13 @@ bool ParseRigctlOption(const std::string& option, std::string& address, int& por
     port = kRigctlDefaultPort;
     return true;
   }
-  if (option.rfind(name + "=", 0) != 0) return false;
-  const std::string where = option.substr(name.size() + 1);
-  const auto colon = where.rfind(':');
-  if (colon == std::string::npos || colon == 0 || colon + 1 == where.size()) return false;
-  const std::string digits = where.substr(colon + 1);
-  if (digits.size() > 5 || digits.find_first_not_of("0123456789") != std::string::npos) {
+  std::string host, digits;
+  if (option.rfind(name + "=", 0) != 0 ||
+      !platform::SplitHostPort(option.substr(name.size() + 1), host, digits)) {
     return false;
   }
   port = std::stoi(digits);
-  address = where.substr(0, colon);
+  address = host;
   return port <= 65535;
 }
 
@@ -135,11 +150,11 @@ bool StartRigControl(const std::string& address, int port) {
   std::string error;
   RigctlListener = Sockets().Listen(address, port, boundPort, error);
   if (RigctlListener < 0) {
-    std::fprintf(stderr, "kestrel: rig control port %s:%d not opened: %s\n", address.c_str(),
-                 port, error.c_str());
+    std::fprintf(stderr, "kestrel: rig control port %s not opened: %s\n",
+                 HostPortText(address, port).c_str(), error.c_str());
     return false;
   }
-  WriteJournal({"RIGCTL", "listen", address + ":" + std::to_string(boundPort)});
+  WriteJournal({"RIGCTL", "listen", HostPortText(address, boundPort)});
   WakeOnClients();
   return true;
 }

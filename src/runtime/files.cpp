@@ -31,6 +31,17 @@ void RemoveIfSpecial(const std::string& name) {
   if (!S_ISREG(info.st_mode) && !S_ISDIR(info.st_mode)) ::unlink(name.c_str());
 }
 
+// The folder a relative name stands in, synced, so that a rename in it is on the disk.
+// Best effort: a file system that cannot sync a folder has nothing to make durable.
+void SyncFolderOf(const std::string& name) {
+  const auto slash = name.rfind('/');
+  const std::string folder = slash == std::string::npos ? "." : name.substr(0, slash + 1);
+  const int fd = ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC);
+  if (fd < 0) return;
+  ::fsync(fd);
+  ::close(fd);
+}
+
 constexpr const char* kTemporaryEnd = ".tmp";
 
 bool AllDigits(const std::string& text) {
@@ -104,6 +115,8 @@ int OpenFile(FileVariable& file, const std::string& name, const std::string& mod
     default: return 1;
   }
   if ((flags & O_CREAT) != 0) RemoveIfSpecial(name);
+  // A file that also has other names is written anew, never in place.
+  if ((flags & O_CREAT) != 0 && HasOtherNames(name) && ::unlink(name.c_str()) != 0) return 1;
   const int fd = ::open(name.c_str(), flags | O_CLOEXEC, 0644);
   if (fd < 0) return 1;
   struct stat info {};
@@ -188,7 +201,14 @@ bool DeleteFile(const std::string& name) {
 }
 
 bool RenameFile(const std::string& from, const std::string& to) {
-  return ::rename(from.c_str(), to.c_str()) == 0;
+  if (::rename(from.c_str(), to.c_str()) != 0) return false;
+  SyncFolderOf(to);
+  return true;
+}
+
+bool HasOtherNames(const std::string& name) {
+  struct stat info {};
+  return ::lstat(name.c_str(), &info) == 0 && S_ISREG(info.st_mode) && info.st_nlink > 1;
 }
 
 // Root may write any file, so the mode bits are looked at as well as the access check.

@@ -28,7 +28,8 @@ bool FlushFile(FileVariable& file);
 void CloseFile(FileVariable& file);
 // True when no file of that name is left: it was removed, or there was none.
 bool DeleteFile(const std::string& name);
-// Replaces `to` by `from` in one step; returns false when that failed.
+// Replaces `to` by `from` in one step, and syncs the folder so that the new name outlasts a
+// power cut; returns false when the rename failed.
 bool RenameFile(const std::string& from, const std::string& to);
 // A name beside `name` for a file written whole and then renamed over it, unique to this
 // process and this call: name + "." + process id + "-" + nanoseconds + ".tmp".
@@ -37,6 +38,9 @@ std::string TemporaryNameFor(const std::string& name);
 // name + ".tmp") that a process no longer running left behind, for each name that
 // `isOwn` accepts. Only names are removed: no link is followed.
 void RemoveStaleTemporaries(bool (*isOwn)(const std::string& name));
+// True for a plain file of that name that has other names too (hard links, perhaps outside
+// the folder): written in place, it would change under every one of them.
+bool HasOtherNames(const std::string& name);
 // True for a plain file of that name that is marked read-only (no write permission for
 // anyone) or that this user may not write. Links and missing files are not read-only.
 bool IsReadOnlyFile(const std::string& name);

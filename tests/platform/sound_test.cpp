@@ -48,6 +48,43 @@ void WriteWav(const std::filesystem::path& file, int milliseconds, int rate = 22
   std::ofstream(file, std::ios::binary) << wav;
 }
 
+// A WAV file of any format: its fmt chunk as given (after the chunk's size), then
+// `dataBytes` bytes of silence.
+void WriteWavOfFormat(const std::filesystem::path& file, const std::string& fmt,
+                      std::uint32_t dataBytes) {
+  std::string wav = "RIFF";
+  PutLittleEndian(wav, 20 + static_cast<std::uint32_t>(fmt.size()) + dataBytes, 4);
+  wav += "WAVEfmt ";
+  PutLittleEndian(wav, static_cast<std::uint32_t>(fmt.size()), 4);
+  wav += fmt + "data";
+  PutLittleEndian(wav, dataBytes, 4);
+  wav += std::string(dataBytes, '\0');
+  std::filesystem::create_directories(file.parent_path());
+  std::ofstream(file, std::ios::binary) << wav;
+}
+
+// The common part of a fmt chunk: format, one channel, 22050 Hz, block size and bits.
+std::string FmtChunk(int format, int blockBytes, int bits) {
+  std::string fmt;
+  PutLittleEndian(fmt, format, 2);
+  PutLittleEndian(fmt, 1, 2);
+  PutLittleEndian(fmt, 22050, 4);
+  PutLittleEndian(fmt, 22050 * blockBytes, 4);
+  PutLittleEndian(fmt, blockBytes, 2);
+  PutLittleEndian(fmt, bits, 2);
+  return fmt;
+}
+
+// WAVE_FORMAT_EXTENSIBLE: the real format is the first two bytes of the sub-format.
+std::string ExtensibleFmtChunk(int subFormat, int bits) {
+  std::string fmt = FmtChunk(0xFFFE, bits / 8, bits);
+  PutLittleEndian(fmt, 22, 2);    // bytes that follow
+  PutLittleEndian(fmt, bits, 2);  // valid bits
+  PutLittleEndian(fmt, 4, 4);     // front centre
+  PutLittleEndian(fmt, subFormat, 2);
+  return fmt + std::string("\x00\x00\x00\x00\x10\x00\x80\x00\x00\xaa\x00\x38\x9b\x71", 14);
+}
+
 class SdlSoundTest : public fakes::KestrelTest {
  protected:
   void SetUp() override {
@@ -159,6 +196,29 @@ TEST_F(SdlSoundTest, WordFilesBeyondTheLimitsAreRefusedAtOnceAndToldOnce) {
   EXPECT_EQ(player->TakeRefusal(), "");  // told once
   EXPECT_LT(TimedPlay("wave\\huge", true, &played), 50);
   EXPECT_EQ(player->TakeRefusal(), "wave/huge.wav: larger than 5 MB");
+}
+
+// A compressed file holds many times the sound its bytes suggest: 51 KB of IMA-ADPCM
+// declaring 512-byte blocks of 4-bit samples would be reckoned at under a second.
+TEST_F(SdlSoundTest, OnlyPcmWordFilesOf8Or16BitsAreTaken) {
+  std::string adpcm = FmtChunk(0x11, 512, 4);
+  PutLittleEndian(adpcm, 2, 2);     // bytes that follow
+  PutLittleEndian(adpcm, 1017, 2);  // samples a block
+  WriteWavOfFormat(folder / "wave" / "adpcm.wav", adpcm, 51200);
+  WriteWavOfFormat(folder / "wave" / "deep.wav", FmtChunk(1, 3, 24), 6615);
+  WriteWavOfFormat(folder / "wave" / "float.wav", ExtensibleFmtChunk(3, 32), 8820);
+  WriteWavOfFormat(folder / "wave" / "wide.wav", ExtensibleFmtChunk(1, 16), 4410);
+  WriteWavOfFormat(folder / "wave" / "byte.wav", FmtChunk(1, 1, 8), 2205);
+  EXPECT_EQ(SoundFileRefusal("wave/adpcm.wav"), "not PCM (format 17)");
+  EXPECT_EQ(SoundFileRefusal("wave/deep.wav"), "24 bits a sample");
+  EXPECT_EQ(SoundFileRefusal("wave/float.wav"), "not PCM (format 3)");
+  EXPECT_EQ(SoundFileRefusal("wave/wide.wav"), "");
+  EXPECT_EQ(SoundFileRefusal("wave/byte.wav"), "");
+  std::string played = "x";
+  EXPECT_LT(TimedPlay("wave\\adpcm", false, &played), 50);
+  EXPECT_EQ(played, "");
+  EXPECT_EQ(player->TakeRefusal(), "wave/adpcm.wav: not PCM (format 17)");
+  EXPECT_EQ(player->Play("wave\\wide", false), "wave/wide.wav");
 }
 
 // The path rules themselves are tested with the path lookup; here only that the player

@@ -1,5 +1,7 @@
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/syscall.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -176,6 +178,42 @@ TEST_F(FileRulesTest, NothingButAPlainFileIsReadAndNoWriteGoesThroughALink) {
   ASSERT_EQ(OpenFile(file, "fifo.dat", "W"), 0);  // replaced by a plain file, never blocks
   CloseFile(file);
   EXPECT_TRUE(std::filesystem::is_regular_file(folder / "fifo.dat"));
+}
+
+}  // namespace
+}  // namespace kestrel
+
+// What fsync was asked to sync, by path: a rename is on the disk only once its folder is.
+namespace {
+std::vector<std::string> synced_paths;
+}  // namespace
+
+extern "C" int fsync(int fd) {
+  char path[4096];
+  const ssize_t length =
+      ::readlink(("/proc/self/fd/" + std::to_string(fd)).c_str(), path, sizeof path);
+  synced_paths.emplace_back(path, length > 0 ? static_cast<std::size_t>(length) : 0);
+  return static_cast<int>(::syscall(SYS_fsync, fd));
+}
+
+namespace kestrel {
+namespace {
+
+TEST_F(FileRulesTest, AFileWithOtherNamesIsWrittenAnewAndARenameSyncsItsFolder) {
+  WriteFile("elsewhere.txt", "keep");
+  std::filesystem::create_hard_link(folder / "elsewhere.txt", folder / "debug1.dat");
+  EXPECT_TRUE(HasOtherNames("debug1.dat"));
+  FileVariable file;
+  ASSERT_EQ(OpenFile(file, "debug1.dat", "W"), 0);
+  WriteLine(file, "trace");
+  CloseFile(file);
+  EXPECT_EQ(ReadFile("elsewhere.txt"), "keep");
+  EXPECT_EQ(ReadFile("debug1.dat"), "trace\r\n");
+  EXPECT_FALSE(HasOtherNames("debug1.dat"));
+
+  synced_paths.clear();
+  ASSERT_TRUE(RenameFile("debug1.dat", "bank05.dat"));
+  EXPECT_EQ(synced_paths, std::vector<std::string>{std::filesystem::canonical(folder).string()});
 }
 
 }  // namespace

@@ -96,5 +96,82 @@ TEST_F(HitLogTest, AnUnwritableLogSaysFailedOnceAndTheSearchListKeepsTheFind) {
   EXPECT_EQ(ListLines[6], "146.");
 }
 
+// A line straight to the file, as the held hit writes it.
+hit_log::HitLine HitAt(const std::string& frequency, const std::string& label = "") {
+  hit_log::HitLine line;
+  line.frequency = frequency;
+  line.mode = "FM";
+  line.sReading = "S5";
+  line.source = "search";
+  line.label = label;
+  return line;
+}
+
+// The "hits" column of the file's last line.
+std::string LastCount(const std::string& file) {
+  const auto end = file.rfind("\r\n", file.size() - 3);
+  std::string last = file.substr(end == std::string::npos ? 0 : end + 2);
+  for (int field = 0; field < 7; ++field) last.erase(0, last.find(',') + 1);
+  return last.substr(0, last.find(','));
+}
+
+TEST_F(HitLogTest, TheCountComesFromWhatTheFileHoldsWhenTheLineIsWritten) {
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_EQ(LastCount(ReadFile("hits.csv")), "2");
+  std::filesystem::rename("hits.csv", "old.csv");  // renamed meanwhile: a new file
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_EQ(ReadFile("hits.csv").substr(0, kHeader.size()), kHeader);
+  EXPECT_EQ(LastCount(ReadFile("hits.csv")), "1");
+  WriteFile("hits.csv", "");  // emptied meanwhile
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_EQ(LastCount(ReadFile("hits.csv")), "1");
+  // Lines another program added count, a quoted line end inside a field included; a line
+  // of another frequency or without all its fields does not.
+  WriteFile("hits.csv", kHeader + "a,b,1.0,\"145.5\",FM,9,S0,1,search,\"two\r\nlines\"\r\n"
+                        "a,b,1.0,145.5,FM,9,S0,1,search,\r\n"
+                        "a,b,1.0,145.55,FM,9,S0,1,search,\r\n"
+                        "a,b,1.0,145.5,FM\r\n");
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_EQ(LastCount(ReadFile("hits.csv")), "3");
+  // A line torn inside a quoted field is closed and ended; it is no hit.
+  WriteFile("hits.csv", kHeader + "a,b,1.0,145.5,FM,9,S0,1,search,\"TOW");
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  const std::string file = ReadFile("hits.csv");
+  EXPECT_EQ(file.substr(0, file.find("\r\n", kHeader.size()) + 2),
+            kHeader + "a,b,1.0,145.5,FM,9,S0,1,search,\"TOW\"\r\n");
+  EXPECT_EQ(LastCount(file), "1");
+}
+
+TEST_F(HitLogTest, ALogPast50MbIsPutAsideUnderTodaysDateReplacingNothing) {
+  WriteFile("hits-20261206.csv", "earlier\r\n");
+  WriteFile("hits.csv", "");
+  std::filesystem::resize_file("hits.csv", 50'000'000);  // sparse: at the bound, kept
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_GT(std::filesystem::file_size("hits.csv"), 50'000'000u);
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
+  EXPECT_EQ(ReadFile("hits-20261206.csv"), "earlier\r\n");
+  EXPECT_GT(std::filesystem::file_size("hits-20261206-2.csv"), 50'000'000u);
+  EXPECT_EQ(ReadFile("hits.csv").substr(0, kHeader.size()), kHeader);
+  EXPECT_EQ(LastCount(ReadFile("hits.csv")), "1");
+}
+
+TEST_F(HitLogTest, LabelBytesOutsidePrintableAsciiAreWrittenAsBlanks) {
+  ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5", "A\x1b[2J\tB\x7f\xc3\xa9,\"\r\n")));
+  const std::string file = ReadFile("hits.csv");
+  EXPECT_EQ(file.substr(file.rfind(",search,") + 8), "\"A [2J B   ,\"\"  \"\r\n");
+}
+
+TEST_F(HitLogTest, ALogWithOtherNamesIsNotWrittenAndSaysFailed) {
+  WriteFile("elsewhere.csv", "keep\r\n");
+  std::filesystem::create_hard_link("elsewhere.csv", "hits.csv");
+  SearchActive = 1;
+  StopMode = 1;
+  SearchHalts("LM 100", "0145500000");
+  LevelPoll("LM%000");
+  EXPECT_EQ(sound.Words(), (std::vector<std::string>{"stop", "failed"}));
+  EXPECT_EQ(ReadFile("elsewhere.csv"), "keep\r\n");
+}
+
 }  // namespace
 }  // namespace kestrel

@@ -44,6 +44,11 @@ TEST_F(RigctlTest, ReadCommandsAnswerFromWhatThePanelKnowsInPlainAndExtendedForm
   EXPECT_EQ(Ask("\\get_powerstat"), "1\n");
   EXPECT_EQ(Ask("\\get_lock_mode"), "0\nRPRT 0\n");
   EXPECT_EQ(Ask("V VFOA"), "RPRT 0\n");
+  EXPECT_EQ(Ask("\\get_dcd"), "0\n");
+  LevelPoll("LM 087");
+  EXPECT_EQ(Ask("+\\get_dcd"), "get_dcd:\nDCD: 1\nRPRT 0\n");
+  LevelPoll("LM%012");
+  EXPECT_EQ(Ask("\\get_dcd VFOA"), "0\n");
   LevelReading = 0;
   EXPECT_EQ(Ask("l STRENGTH"), "-54\n");
   ModeText = "AUT";  // the receiver picks the mode: none to tell
@@ -58,8 +63,9 @@ TEST_F(RigctlTest, UnknownCommandsAndMalformedArgumentsAreReportedAndChangeNothi
   EXPECT_EQ(Ask("F"), "RPRT -1\n");
   EXPECT_EQ(Ask("F abc"), "RPRT -1\n");
   EXPECT_EQ(Ask("F 145e"), "RPRT -1\n");
-  EXPECT_EQ(Ask("F 99999"), "RPRT -1\n");       // below the receiver's range
-  EXPECT_EQ(Ask("F 3000000001"), "RPRT -1\n");  // above it
+  EXPECT_EQ(Ask("F 99999.9"), "RPRT -1\n");      // below the receiver's range
+  EXPECT_EQ(Ask("F 2040000000.1"), "RPRT -1\n");  // above it
+  EXPECT_EQ(Ask("F 2500000000"), "RPRT -1\n");
   EXPECT_EQ(Ask("+F abc"), "set_freq: abc\nRPRT -1\n");
   EXPECT_EQ(Ask("M XX 0"), "RPRT -1\n");
   EXPECT_EQ(Ask("M FM"), "RPRT -1\n");
@@ -100,6 +106,23 @@ TEST_F(RigctlTest, RemoteSetsGoOutAfterTheKeysOnePerTickUnspokenAndShown) {
   EXPECT_EQ(Ask("F 145600000"), "RPRT 0\n");
   EXPECT_EQ(Ask("F 145700000"), "RPRT 0\n");  // replaces the one still waiting
   EXPECT_EQ(RemoteSets.size(), 1u);
+}
+
+TEST_F(RigctlTest, SetsGoToTheNearest50HzWithinTheReceiversRange) {
+  const std::pair<const char*, const char*> sets[] = {
+      {"100000", "100000"},         {"2040000000", "2040000000"}, {"145500055", "145500050"},
+      {"145500024.9", "145500000"}, {"145500025", "145500050"},   {"1.4550001e8", "145500000"}};
+  for (const auto& [set, read] : sets) {
+    EXPECT_EQ(Ask(std::string("F ") + set), "RPRT 0\n") << set;
+    EXPECT_EQ(Ask("f"), std::string(read) + "\n") << set;
+  }
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "VA0145.50000\r");
+  EXPECT_EQ(Ask("F 145500055"), "RPRT 0\n");
+  Tick();
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "VA0145.50005\r");  // five decimals: the receiver's own form
+  EXPECT_EQ(Ask("f"), "145500050\n");
 }
 
 TEST_F(RigctlTest, SetsAreRefusedWhileTheOperatorScansAndWaitWhileHeTypes) {
@@ -153,8 +176,14 @@ TEST(RigctlOption, TakesTheDefaultOrAnAddressWithAPort) {
   EXPECT_EQ(address + ":" + std::to_string(port), "127.0.0.1:4532");
   ASSERT_TRUE(ParseRigctlOption("--rigctl=0.0.0.0:4533", address, port));
   EXPECT_EQ(address + ":" + std::to_string(port), "0.0.0.0:4533");
+  ASSERT_TRUE(ParseRigctlOption("--rigctl=[::1]:4532", address, port));
+  EXPECT_EQ(address + " " + std::to_string(port), "::1 4532");
+  ASSERT_TRUE(ParseRigctlOption("--rigctl=[2001:db8::5]:0", address, port));
+  EXPECT_EQ(address + " " + std::to_string(port), "2001:db8::5 0");
   for (const char* wrong : {"--rigctl=", "--rigctl=:4532", "--rigctl=host", "--rigctl=h:70000",
-                            "--rigctl=h:-1", "--rigctlx", "--help"}) {
+                            "--rigctl=h:-1", "--rigctlx", "--help", "--rigctl=::1:4532",
+                            "--rigctl=[::1]", "--rigctl=[::1:4532", "--rigctl=[]:4532",
+                            "--rigctl=[[::1]]:4532"}) {
     EXPECT_FALSE(ParseRigctlOption(wrong, address, port)) << wrong;
   }
 }

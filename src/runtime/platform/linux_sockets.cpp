@@ -9,29 +9,43 @@
 #include <unistd.h>
 
 #include <cerrno>
+#include <cstddef>
 #include <cstdint>
 #include <cstring>
 
 namespace kestrel::platform {
 namespace {
 
-constexpr int kBacklog = 8;
+// Connections waiting to be taken while the panel is busy elsewhere (a connect storm).
+constexpr int kBacklog = 64;
 
-// The address as a dotted IPv4 number, or a host name resolved to its first IPv4 address.
-bool ResolveAddress(const std::string& address, in_addr& out, std::string& error) {
-  if (inet_pton(AF_INET, address.c_str(), &out) == 1) return true;
-  addrinfo hints{};
-  hints.ai_family = AF_INET;
-  hints.ai_socktype = SOCK_STREAM;
-  addrinfo* found = nullptr;
-  const int result = getaddrinfo(address.c_str(), nullptr, &hints, &found);
-  if (result != 0 || !found) {
-    error = "unknown address " + address;
-    return false;
+// The address as a numeric IPv4 or IPv6 address ("::1"), or a host name resolved to its
+// first IPv4 address (its first IPv6 address when it has none), with the port.
+bool ResolveAddress(const std::string& address, int port, sockaddr_storage& out,
+                    socklen_t& length, std::string& error) {
+  const std::string service = std::to_string(port);
+  for (const int family : {AF_INET, AF_INET6}) {
+    addrinfo hints{};
+    hints.ai_family = family;
+    hints.ai_socktype = SOCK_STREAM;
+    hints.ai_flags = AI_NUMERICSERV;
+    addrinfo* found = nullptr;
+    if (getaddrinfo(address.c_str(), service.c_str(), &hints, &found) != 0 || !found) continue;
+    length = found->ai_addrlen;
+    std::memcpy(&out, found->ai_addr, found->ai_addrlen);
+    freeaddrinfo(found);
+    return true;
   }
-  out = reinterpret_cast<sockaddr_in*>(found->ai_addr)->sin_addr;
-  freeaddrinfo(found);
-  return true;
+  error = "unknown address " + address;
+  return false;
+}
+
+int PortOf(const sockaddr_storage& where) {
+  const std::size_t at = where.ss_family == AF_INET6 ? offsetof(sockaddr_in6, sin6_port)
+                                                      : offsetof(sockaddr_in, sin_port);
+  std::uint16_t port = 0;
+  std::memcpy(&port, reinterpret_cast<const char*>(&where) + at, sizeof port);
+  return ntohs(port);
 }
 
 bool IsPassing(int error) { return error == EAGAIN || error == EWOULDBLOCK || error == EINTR; }
@@ -40,11 +54,10 @@ bool IsPassing(int error) { return error == EAGAIN || error == EWOULDBLOCK || er
 
 int PosixSockets::Listen(const std::string& address, int port, int& boundPort,
                          std::string& error) {
-  sockaddr_in where{};
-  where.sin_family = AF_INET;
-  where.sin_port = htons(static_cast<std::uint16_t>(port));
-  if (!ResolveAddress(address, where.sin_addr, error)) return -1;
-  const int fd = socket(AF_INET, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+  sockaddr_storage where{};
+  socklen_t length = 0;
+  if (!ResolveAddress(address, port, where, length, error)) return -1;
+  const int fd = socket(where.ss_family, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
   if (fd < 0) {
     error = std::strerror(errno);
     return -1;
@@ -52,15 +65,14 @@ int PosixSockets::Listen(const std::string& address, int port, int& boundPort,
   // A panel started again at once finds its port still in TIME_WAIT otherwise.
   const int yes = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  socklen_t length = sizeof where;
-  if (bind(fd, reinterpret_cast<sockaddr*>(&where), sizeof where) != 0 ||
+  if (bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 ||
       listen(fd, kBacklog) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
     error = std::strerror(errno);
     close(fd);
     return -1;
   }
-  boundPort = ntohs(where.sin_port);
+  boundPort = PortOf(where);
   return fd;
 }
 

@@ -1,4 +1,4 @@
-// The control port's sockets on Linux: non-blocking IPv4 TCP.
+// The control port's sockets on Linux: non-blocking TCP over IPv4 or IPv6.
 #pragma once
 
 #include "runtime/platform/net_sockets.h"

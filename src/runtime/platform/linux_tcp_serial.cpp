@@ -17,6 +17,7 @@
 #include <thread>
 
 #include "runtime/platform/linux_serial.h"
+#include "runtime/platform/net_sockets.h"
 
 namespace kestrel::platform {
 namespace {
@@ -217,19 +218,7 @@ std::string ConnectProblem(int error) {
 bool ParseTcpTarget(const std::string& target, std::string& host, std::string& port) {
   constexpr std::string_view kPrefix = "tcp:";
   if (target.rfind(kPrefix, 0) != 0) return false;
-  const std::string rest = target.substr(kPrefix.size());
-  const auto colon = rest.rfind(':');
-  if (colon == std::string::npos || colon == 0) return false;
-  host = rest.substr(0, colon);
-  port = rest.substr(colon + 1);
-  if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
-    host = host.substr(1, host.size() - 2);
-  } else if (host.find_first_of("[]:") != std::string::npos) {
-    return false;
-  }
-  if (port.empty() || port.size() > 5 || port.find_first_not_of("0123456789") != std::string::npos) {
-    return false;
-  }
+  if (!SplitHostPort(target.substr(kPrefix.size()), host, port)) return false;
   const int number = std::stoi(port);
   return number >= 1 && number <= 65535 && !host.empty();
 }

@@ -21,6 +21,21 @@ NetSockets* sockets_in_use = &no_sockets;
 
 }  // namespace
 
+bool SplitHostPort(const std::string& text, std::string& host, std::string& port) {
+  const auto colon = text.rfind(':');
+  if (colon == std::string::npos || colon == 0) return false;
+  host = text.substr(0, colon);
+  port = text.substr(colon + 1);
+  if (host.size() > 2 && host.front() == '[' && host.back() == ']') {
+    host = host.substr(1, host.size() - 2);
+    if (host.find_first_of("[]") != std::string::npos) return false;
+  } else if (host.find_first_of("[]:") != std::string::npos) {
+    return false;
+  }
+  return !port.empty() && port.size() <= 5 &&
+         port.find_first_not_of("0123456789") == std::string::npos;
+}
+
 NetSockets& GetNetSockets() { return *sockets_in_use; }
 void InstallNetSockets(NetSockets* sockets) { sockets_in_use = sockets ? sockets : &no_sockets; }
 

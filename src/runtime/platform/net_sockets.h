@@ -25,6 +25,11 @@ class NetSockets {
   virtual void Close(int handle) = 0;
 };
 
+// "HOST:PORT" into its parts: HOST a name, an IPv4 address or an IPv6 address in brackets
+// ("[::1]:4532", given back without them), PORT one to five digits. False for any other
+// text, an IPv6 address without brackets among them.
+bool SplitHostPort(const std::string& text, std::string& host, std::string& port);
+
 NetSockets& GetNetSockets();
 // nullptr installs sockets that never listen; main installs the Linux ones.
 void InstallNetSockets(NetSockets* sockets);

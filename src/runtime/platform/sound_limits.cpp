@@ -1,5 +1,6 @@
 #include "runtime/platform/sound_limits.h"
 
+#include <algorithm>
 #include <cstdint>
 #include <fstream>
 #include <system_error>
@@ -9,6 +10,9 @@ namespace kestrel::platform {
 namespace {
 
 constexpr int kMostChunks = 64;  // chunks looked at before "data"; a WAV has two or three
+constexpr std::uint32_t kFormatPcm = 1;
+constexpr std::uint32_t kFormatExtensible = 0xFFFE;  // the real format in its sub-format
+constexpr int kExtensibleFmtBytes = 26;              // up to the sub-format's first two bytes
 
 std::uint32_t Little(const unsigned char* bytes, int count) {
   std::uint32_t value = 0;
@@ -17,6 +21,7 @@ std::uint32_t Little(const unsigned char* bytes, int count) {
 }
 
 struct WavShape {
+  std::uint32_t format = 0;
   std::uint32_t rate = 0;
   std::uint32_t channels = 0;
   std::uint32_t bitsPerSample = 0;
@@ -39,8 +44,12 @@ bool ReadShape(std::ifstream& in, long long fileBytes, WavShape& shape) {
     const std::string id(reinterpret_cast<char*>(head), 4);
     const long long size = Little(head + 4, 4);
     if (id == "fmt " && size >= 16) {
-      unsigned char fmt[16];
-      if (!in.read(reinterpret_cast<char*>(fmt), 16)) break;
+      unsigned char fmt[kExtensibleFmtBytes] = {};
+      if (!in.read(reinterpret_cast<char*>(fmt), std::min<long long>(size, sizeof fmt))) break;
+      shape.format = Little(fmt, 2);
+      if (shape.format == kFormatExtensible && size >= kExtensibleFmtBytes) {
+        shape.format = Little(fmt + kExtensibleFmtBytes - 2, 2);
+      }
       shape.channels = Little(fmt + 2, 2);
       shape.rate = Little(fmt + 4, 4);
       shape.blockAlign = Little(fmt + 12, 2);
@@ -74,6 +83,11 @@ std::string SoundFileRefusal(const std::string& file) {
   std::ifstream in(file, std::ios::binary);
   WavShape shape;
   if (!in || !ReadShape(in, static_cast<long long>(bytes), shape)) return {};
+  // The length below is reckoned as for PCM; a compressed file decodes to far more.
+  if (shape.format != kFormatPcm) return "not PCM (format " + std::to_string(shape.format) + ")";
+  if (shape.bitsPerSample != 8 && shape.bitsPerSample != 16) {
+    return std::to_string(shape.bitsPerSample) + " bits a sample";
+  }
   if (shape.rate < kLowestSoundRate || shape.rate > kHighestSoundRate) {
     return "rate " + std::to_string(shape.rate) + " Hz";
   }
