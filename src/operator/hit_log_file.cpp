@@ -178,7 +178,8 @@ bool ReadThrough(int fd, long long size, HitCounter& counter) {
 // Never through a link.
 int OpenLog(struct stat& info) {
   if (HasOtherNames(kFileName)) return -1;
-  const int fd = ::open(kFileName, O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0644);
+  const int flags = O_RDWR | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  const int fd = ::open(kFileName, flags, 0644);
   if (fd < 0) return -1;
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
     ::close(fd);
