@@ -4,6 +4,7 @@
 #include <string>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "controls/controls.h"
 #include "link/link.h"
@@ -19,7 +20,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kLastChannel = 90;        // channels 00..90: 91 entries at most
+constexpr int kLastChannel = kMostEntries - 1;  // channels 00..90
 constexpr int kWaitPauses = 10;         // after "wait", before the first entry
 constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
 constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
@@ -79,7 +80,7 @@ void PlayPauses(int count) {
 
 void SendMemoryWrite(int line, const std::string& frequency, const std::string& modeDigit) {
   CommandText = kCommandMemoryWrite + Mid(ArgumentText.str(), 3, 1) +
-                ChannelField(line / 2 - 2) + kFieldFrequency + frequency +
+                ChannelField(ChannelOfLine(line)) + kFieldFrequency + frequency +
                 kFieldFixedStep + kFieldMode + modeDigit + kFieldText +
                 LabelField(ListLines[line + 1]);
   SendCommand();
@@ -98,11 +99,11 @@ void WriteBankToReceiver() {
   SendCommand();
   SayWord("wait");
   PlayPauses(kWaitPauses);
-  const std::string modeDigit = ModeDigitOf(ListLines[1]);
+  const std::string modeDigit = ModeDigitOf(ListLines[kModeLine]);
   int pauses = kFirstEntryPauses;
   bool leftOut = false;
   bool lost = false;
-  for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += 2) {
+  for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += kLinesPerEntry) {
     PlayPauses(pauses);
     pauses = pauses > 1 ? pauses - 2 : 1;
     const std::string frequency = IsFrequencyText(ListLines[i]) ? FrequencyField(ListLines[i]) : "";
@@ -116,7 +117,7 @@ void WriteBankToReceiver() {
       lost = true;
       break;
     }
-    if (i / 2 - 2 >= kLastChannel) break;
+    if (ChannelOfLine(i) >= kLastChannel) break;
     if (i % kBeepLineMultiple == 0) SayWord("beep");
   }
   SayWord(!lost && ReceiverAnswersLevel() ? "ok" : "failed");

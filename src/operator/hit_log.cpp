@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cctype>
 
+#include "banks/bank_names.h"
 #include "link/receiver_commands.h"
 #include "operator/operator_keys.h"
 #include "operator/recordings.h"
@@ -118,7 +119,7 @@ void OpenMemoryScanHit() {
 }
 
 void OpenListScanHit(const std::string& label) {
-  Open(HitSource::kListScan, "list scan " + Mid(BankFileName.str(), 5, 2), label);
+  Open(HitSource::kListScan, "list scan " + BankNumberOf(BankFileName.str()), label);
 }
 
 void FollowHeldHit() {

@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "commands/commands_internal.h"
 #include "link/receiver_commands.h"
 #include "operator/recordings.h"
@@ -43,8 +44,10 @@ void SayOnOff(const char* word, int on) {
 // Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
 int EntryPosition() {
   int line = ListIndex;
-  if (ListState > kListScanStarted) line = ListIndex > kFirstEntryLine ? ListIndex - 2 : ListLast;
-  return line >= kFirstEntryLine ? (line - kFirstEntryLine) / 2 + 1 : 1;
+  if (ListState > kListScanStarted) {
+    line = ListIndex > kFirstEntryLine ? ListIndex - kLinesPerEntry : ListLast;
+  }
+  return line >= kFirstEntryLine ? ChannelOfLine(line) + 1 : 1;
 }
 
 void SayWhatRuns() {
@@ -59,7 +62,7 @@ void SayWhatRuns() {
   } else if (ListState > kNoList) {
     if (ListState > kListBrowsing) SayWord("scan");
     SayWord("bank");
-    SayDigits(Mid(BankFileName.str(), 5, 2));
+    SayDigits(BankNumberOf(BankFileName.str()));
     SayWord("entry");
     SayDigits(std::to_string(EntryPosition()));
   }
