@@ -11,6 +11,7 @@
 #include "link/link_recovery.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "speech/speech.h"
 #include "state/banks.h"
 #include "state/commands.h"
@@ -24,9 +25,6 @@ constexpr int kLastChannel = kMostEntries - 1;  // channels 00..90
 constexpr int kWaitPauses = 10;         // after "wait", before the first entry
 constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
 constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
-constexpr int kFrequencyDigits = 10;
-constexpr int kMegahertzDigits = 4;
-constexpr int kFractionDigits = 6;      // hertz
 constexpr int kLabelWidth = 12;         // the receiver's memory text
 
 // The bank's mode line, compared exactly with the receiver's names of its mode digits; any
@@ -52,12 +50,12 @@ std::string FrequencyField(const Text& line) {
   const std::string whole = text.substr(firstDigit, point - firstDigit);
   if (Length(whole) > kMegahertzDigits) return "";
   std::string fraction = point < text.size() ? text.substr(point + 1) : "";
-  const bool roundUp = Length(fraction) > kFractionDigits && fraction[kFractionDigits] >= '5';
-  fraction.resize(kFractionDigits, '0');
+  const bool roundUp = Length(fraction) > kHertzDigits && fraction[kHertzDigits] >= '5';
+  fraction.resize(kHertzDigits, '0');
   std::int64_t hertz = std::stoll("0" + whole + fraction) + (roundUp ? 1 : 0);
   std::string field = std::to_string(hertz);
-  if (Length(field) > kFrequencyDigits) return "";  // rounded up past 9999.999999 MHz
-  return std::string(kFrequencyDigits - Length(field), '0') + field;
+  if (Length(field) > kReplyFrequencyDigits) return "";  // rounded up past 9999.999999 MHz
+  return std::string(kReplyFrequencyDigits - Length(field), '0') + field;
 }
 
 std::string ChannelField(int channel) {
