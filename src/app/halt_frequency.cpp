@@ -9,6 +9,7 @@
 #include "controls/controls.h"
 #include "link/link.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "operator/hit_log.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
@@ -30,23 +31,6 @@ constexpr int kStopHoldoffPolls = 7;
 constexpr int kShortestScanStopReply = 20;
 
 KESTREL_STATE(int, unanswered_questions, 0);  // answers to "RX" without a frequency since the halt
-
-// The frequency field after "RF": the digits up to the first character that is not one, so
-// a blank, CR or LF behind the ten digits never becomes part of the frequency. "" when the
-// reply has no "RF".
-std::string FrequencyDigits() {
-  const int at = Find(ReplyText.str(), kReplyFrequency);
-  if (at == 0) return "";
-  const std::string field = Mid(ReplyText.str(), at + 2, kReplyFrequencyDigits);
-  const auto end = std::find_if_not(field.begin(), field.end(),
-                                    [](char c) { return c >= '0' && c <= '9'; });
-  return std::string(field.begin(), end);
-}
-
-// Ten digits in Hz read as MHz: "0145500000" gives "0145.500000".
-std::string WithMegahertzPoint(std::string_view digits) {
-  return Left(digits, 4) + "." + Mid(digits, 5);
-}
 
 void StripLeadingZeros(Text& text) {
   while (Left(text.str(), 1) == "0") text = Mid(text.str(), 2);
@@ -82,7 +66,7 @@ void AskHaltedSearchFrequency() {
 // wrong frequency into the search list.
 void TakeHaltedSearchFrequency() {
   ReadReply();
-  const std::string digits = FrequencyDigits();
+  const std::string digits = ReplyFrequencyDigits();
   if (Length(digits) < kReplyFrequencyDigits) {
     CountUnansweredQuestion();
     return;
@@ -110,7 +94,7 @@ void TakeStoppedScanFrequency() {
     MemoryScanState = kMemoryScanStarted;  // its next report is spoken again
     return;
   }
-  FrequencyText = WithMegahertzPoint(FrequencyDigits());
+  FrequencyText = WithMegahertzPoint(ReplyFrequencyDigits());
   StripLeadingZeros(FrequencyText);
   SpokenText = FrequencyText;
   ShowFrequency();

@@ -11,6 +11,7 @@
 #include "display/screen_map.h"
 #include "link/link.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "operator/hit_log.h"
 #include "operator/operator_keys.h"
 #include "rigctl/rigctl.h"
@@ -59,9 +60,9 @@ void ShowLevel() {
   CommandText = "";
   SetColour(kGreen);
   MoveTo(kLevelBar.x, kLevelBar.y);
-  ReceiverScanning = Mid(ReplyText.str(), 3, 1) == kReplyScanningFlag ? 1 : 0;
-  if (ReplyStartsWith(kReplyLevel) || ReplyStartsWith(kReplyLevelReport)) {
-    SignalLevel = StoreInteger(TextToNumber(Mid(ReplyText.str(), 4, 3)));
+  ReceiverScanning = ReplyShowsScanning() ? 1 : 0;
+  if (IsLevelReply()) {
+    SignalLevel = StoreInteger(ReplyLevelField());
     LevelReading = SignalLevel;  // the receiver's own reading, for the network port
     SquelchReading = ReplyLevel() >= 0 ? 1 : 0;
   }

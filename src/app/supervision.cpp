@@ -2,7 +2,7 @@
 // own memory scan, the list scan that retunes the receiver through a loaded bank, and the
 // receiver's search. Each start and stop is reported on the status line and by voice.
 #include "app/polling_steps.h"
-#include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "controls/controls.h"
 #include "display/display.h"
@@ -38,10 +38,8 @@ bool IsListEntry(int line) { return line >= kFirstEntryLine && line + 1 < kListS
 
 // The frequency line of the list's last entry: the one before the end marker.
 int LastListEntry() {
-  for (int line = kFirstEntryLine; IsListEntry(line); line += 2) {
-    if (ListLines[line] == EndMarker) return line > kFirstEntryLine ? line - 2 : kFirstEntryLine;
-  }
-  return kFirstEntryLine;
+  const int marker = FindEndMarker();
+  return marker > kFirstEntryLine ? marker - kLinesPerEntry : kFirstEntryLine;
 }
 
 // The entry the list scan tuned last. ListIndex names the next one, except before the
@@ -49,7 +47,7 @@ int LastListEntry() {
 int LastTunedListEntry() {
   if (!IsListEntry(ListIndex)) return kFirstEntryLine;
   if (ListState == kListScanStarted) return ListIndex;
-  if (ListIndex > kFirstEntryLine) return ListIndex - 2;
+  if (ListIndex > kFirstEntryLine) return ListIndex - kLinesPerEntry;
   return LastListEntry();
 }
 
@@ -59,13 +57,13 @@ int LastTunedListEntry() {
 void TuneNextListEntry() {
   if (!IsListEntry(ListIndex) || ListIndex > LastListEntry()) ListIndex = kFirstEntryLine;
   if (ListLines[ListIndex] == EndMarker) return;
-  const int line = FrequencyEntryFrom(ListIndex, 2);
+  const int line = FrequencyEntryFrom(ListIndex, kLinesPerEntry);
   if (line == 0) return;
   ListIndex = line;
   FrequencyText = ListLines[ListIndex];
   SpokenText = FrequencyText;
   TuneVfoA();
-  ListIndex += 2;
+  ListIndex += kLinesPerEntry;
   if (!IsListEntry(ListIndex) || ListLines[ListIndex] == EndMarker) ListIndex = kFirstEntryLine;
 }
 

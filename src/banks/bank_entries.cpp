@@ -1,6 +1,6 @@
 // Finding the entries of the loaded bank that may be tuned: a frequency line that is no
 // frequency (a hand-edited or damaged bank) is passed over, never sent.
-#include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "controls/controls.h"
 #include "state/banks.h"
@@ -8,12 +8,11 @@
 namespace kestrel {
 namespace {
 
-
 // The frequency line of the last entry before the first end marker; 0 for an empty list.
 int LastEntryLine() {
-  int last = 0;
-  for (int i = kFirstEntryLine; i + 1 < kListSize && ListLines[i] != EndMarker; i += 2) last = i;
-  return last;
+  const int marker = FindEndMarker();
+  if (marker == 0) return kListSize - kLinesPerEntry;  // no marker: every line pair counts
+  return marker > kFirstEntryLine ? marker - kLinesPerEntry : 0;
 }
 
 }  // namespace
@@ -21,9 +20,9 @@ int LastEntryLine() {
 int FrequencyEntryFrom(int line, int direction) {
   const int last = LastEntryLine();
   if (last == 0) return 0;
-  const int step = direction < 0 ? -2 : 2;
-  if (line < kFirstEntryLine || line > last || line % 2 != 0) line = kFirstEntryLine;
-  for (int tried = kFirstEntryLine; tried <= last; tried += 2) {
+  const int step = direction < 0 ? -kLinesPerEntry : kLinesPerEntry;
+  if (line < kFirstEntryLine || line > last || line % kLinesPerEntry != 0) line = kFirstEntryLine;
+  for (int tried = kFirstEntryLine; tried <= last; tried += kLinesPerEntry) {
     if (IsFrequencyText(ListLines[line])) return line;
     line += step;
     if (line > last) line = kFirstEntryLine;

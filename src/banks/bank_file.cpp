@@ -2,6 +2,7 @@
 #include <string>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "speech/speech.h"
 #include "state/banks.h"
@@ -9,12 +10,11 @@
 namespace kestrel {
 namespace {
 
-
 // The end marker stands where a frequency line would: on an even line from 4 on. A "9999"
 // anywhere else (a label, a header line) is ordinary text of the bank; taken as the end, it
 // would leave the bank's entries a line out of step, and a sort would move the marker away.
 bool IsEndMarkerLine(int i) {
-  return i >= kFirstEntryLine && i % 2 == 0 && ListLines[i] == EndMarker;
+  return i >= kFirstEntryLine && i % kLinesPerEntry == 0 && ListLines[i] == EndMarker;
 }
 
 // A file read without an end marker (cut short, or edited by hand) keeps every line it
@@ -25,21 +25,19 @@ void PlaceMissingEndMarker() {
   int marker = kFirstEntryLine;
   for (int i = kListFileLines - 1; i >= kFirstEntryLine; --i) {
     if (!ListLines[i].empty()) {
-      marker = i - i % 2 + 2;
+      marker = i - i % kLinesPerEntry + kLinesPerEntry;
       break;
     }
   }
   ListLines[marker] = EndMarker;
-  ListLast = marker - 2;
+  ListLast = marker - kLinesPerEntry;
   ListIndex = ListLast;
 }
 
 // The table's lines up to its first end marker; 400 lines when it has none.
 int LastLineToSave() {
-  for (int i = 0; i < kListSize; ++i) {
-    if (IsEndMarkerLine(i)) return i;
-  }
-  return kListFileLines - 1;
+  const int marker = FindEndMarker();
+  return marker != 0 ? marker : kListFileLines - 1;
 }
 
 bool WriteTable(FileVariable& file) {
@@ -63,7 +61,7 @@ int LoadBankFile() {
   for (int i = 0; i < kListFileLines && !marked; ++i) {
     ReadLine(BankFile, ListLines[i]);
     if (IsEndMarkerLine(i)) {
-      ListLast = i - 2;
+      ListLast = i - kLinesPerEntry;
       ListIndex = ListLast;
       marked = true;
     }

@@ -1,5 +1,5 @@
 // Bank file names: "bank" + key + ".dat" in the working folder, and the test that keeps a
-// typed key from naming any other file; the line of a bank's first entry.
+// typed key from naming any other file.
 #pragma once
 
 #include <string>
@@ -9,8 +9,6 @@ namespace kestrel {
 inline constexpr const char* kBankNamePrefix = "bank";
 inline constexpr const char* kBankNameSuffix = ".dat";
 inline constexpr const char* kSearchListName = "bank00.dat";  // the search's finds
-// Lines 0..3 are a bank's header; its entries (frequency, then mode) start at line 4.
-inline constexpr int kFirstEntryLine = 4;
 
 // "bank" + key + ".dat".
 std::string BankFileNameOf(const std::string& key);
@@ -18,5 +16,7 @@ std::string BankFileNameOf(const std::string& key);
 // of the working folder. A key typed with "/", "\", a NUL or any other character, or a name
 // cut short by the text limit, names no bank.
 bool IsSafeBankFileName(const std::string& name);
+// The bank number a file name carries: the two characters after "bank" ("bank07.dat": "07").
+std::string BankNumberOf(const std::string& name);
 
 }  // namespace kestrel

@@ -4,6 +4,7 @@
 #include <utility>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "speech/speech.h"
 #include "state/banks.h"
@@ -13,12 +14,8 @@
 namespace kestrel {
 namespace {
 
-// A bank holds at most 91 entries: its end marker stands on line 186 at the latest.
-constexpr int kLastMarkerLine = 186;
-// A transfer copies lines 0..186 of its source.
+// A transfer copies lines 0..186 of its source: as far as its end marker may stand.
 constexpr int kCopiedLines = kLastMarkerLine + 1;
-constexpr const char* kReservedLine = " ";
-constexpr const char* kBlankLabel = " ";
 // What a repeated entry is blanked to before the gaps are closed.
 constexpr const char* kRemovedEntry = " ";
 
@@ -47,26 +44,18 @@ int CreateBank(std::string_view spokenKey, const Text& mode, const Text& step,
   SayWord(Mid(spokenKey, 1, 1));
   SayWord(Mid(spokenKey, 2, 1));
   ClearLines(ListLines);
-  ListLines[0] = kBankNamePrefix + ArgumentText;
-  ListLines[1] = mode;
-  ListLines[2] = step;
-  ListLines[3] = reserved;
+  ListLines[kTitleLine] = kBankNamePrefix + ArgumentText;
+  ListLines[kModeLine] = mode;
+  ListLines[kStepLine] = step;
+  ListLines[kReservedLine] = reserved;
   ListLines[kFirstEntryLine] = EndMarker;
-  ListLast = kFirstEntryLine - 2;
+  ListLast = kFirstEntryLine - kLinesPerEntry;
   ListIndex = ListLast;
   return SaveBankFile();
 }
 
-// The even line from 4 to 186 that holds the end marker; 0 when there is none.
-int FindMergeEnd() {
-  for (int i = kFirstEntryLine; i <= kLastMarkerLine; i += 2) {
-    if (IsEndMarker(ListLines[i])) return i;
-  }
-  return 0;
-}
-
 bool BankHolds(const Text& frequency, int end) {
-  for (int j = kFirstEntryLine; j < end; j += 2) {
+  for (int j = kFirstEntryLine; j < end; j += kLinesPerEntry) {
     if (ListLines[j] == frequency) return true;
   }
   return false;
@@ -83,7 +72,8 @@ struct MergeOutcome {
 // at the latest.
 MergeOutcome AppendNewEntries(int end) {
   MergeOutcome outcome;
-  for (int k = kFirstEntryLine; k < kLastMarkerLine && !IsEndMarker(MergeLines[k]); k += 2) {
+  for (int k = kFirstEntryLine; k < kLastMarkerLine && !IsEndMarker(MergeLines[k]);
+       k += kLinesPerEntry) {
     if (BankHolds(MergeLines[k], end)) continue;
     if (end >= kLastMarkerLine) {
       outcome.full = true;
@@ -91,19 +81,19 @@ MergeOutcome AppendNewEntries(int end) {
     }
     ListLines[end] = MergeLines[k];
     ListLines[end + 1] = MergeLines[k + 1];
-    ListLines[end + 2] = EndMarker;
-    end += 2;
+    ListLines[end + kLinesPerEntry] = EndMarker;
+    end += kLinesPerEntry;
     outcome.added = true;
   }
-  ListLast = end - 2;
+  ListLast = end - kLinesPerEntry;
   return outcome;
 }
 
 // --- sorting ---
 
 void SwapEntries(int i) {
-  std::swap(ListLines[i], ListLines[i + 2]);
-  std::swap(ListLines[i + 1], ListLines[i + 3]);
+  std::swap(ListLines[i], ListLines[i + kLinesPerEntry]);
+  std::swap(ListLines[i + 1], ListLines[i + kLinesPerEntry + 1]);
 }
 
 // Passes until one swaps nothing. Equal values never swap, so they keep their order, and
@@ -112,9 +102,10 @@ void SortEntries() {
   bool swapped = true;
   while (swapped) {
     swapped = false;
-    for (int i = kFirstEntryLine; i <= kListFileLines - 2; i += 2) {
-      if (IsEndMarker(ListLines[i]) || IsEndMarker(ListLines[i + 2])) break;
-      if (TextToNumber(ListLines[i].str()) > TextToNumber(ListLines[i + 2].str())) {
+    for (int i = kFirstEntryLine; i <= kListFileLines - kLinesPerEntry; i += kLinesPerEntry) {
+      const int next = i + kLinesPerEntry;
+      if (IsEndMarker(ListLines[i]) || IsEndMarker(ListLines[next])) break;
+      if (TextToNumber(ListLines[i].str()) > TextToNumber(ListLines[next].str())) {
         SwapEntries(i);
         swapped = true;
       }
@@ -125,56 +116,39 @@ void SortEntries() {
 // An entry written exactly like the one before it is blanked. The blank then stands in
 // the next comparison, so of three equal entries two remain; 145.5 and 145.50 both remain.
 void MarkRepeats() {
-  for (int i = kFirstEntryLine; i < kListFileLines; i += 2) {
+  for (int i = kFirstEntryLine; i < kListFileLines; i += kLinesPerEntry) {
     if (IsEndMarker(ListLines[i])) break;
-    if (ListLines[i] == ListLines[i + 2]) {
-      ListLines[i + 2] = kRemovedEntry;
-      ListLines[i + 3] = kRemovedEntry;
+    const int next = i + kLinesPerEntry;
+    if (ListLines[i] == ListLines[next]) {
+      ListLines[next] = kRemovedEntry;
+      ListLines[next + 1] = kRemovedEntry;
     }
   }
-}
-
-// Moves every entry after line i, the end marker included, one entry down.
-void RemoveEntry(int i) {
-  for (int j = i; j < kListSize - 2; j += 2) {
-    ListLines[j] = ListLines[j + 2];
-    ListLines[j + 1] = ListLines[j + 3];
-    if (IsEndMarker(ListLines[j])) {
-      ListLines[j + 2] = "";
-      return;
-    }
-  }
-  ListLines[kListSize - 2] = "";
-  ListLines[kListSize - 1] = "";
 }
 
 // Removes the blanked entries; two blanks in a row go as well as one.
 void CloseGaps() {
-  for (int i = kFirstEntryLine; i < kListFileLines; i += 2) {
+  for (int i = kFirstEntryLine; i < kListFileLines; i += kLinesPerEntry) {
     if (IsEndMarker(ListLines[i])) break;
-    while (ListLines[i] == kRemovedEntry) RemoveEntry(i);
+    while (ListLines[i] == kRemovedEntry) RemoveListEntry(i);
   }
 }
 
 void UpdateListLast() {
-  for (int i = kFirstEntryLine; i < kListSize; i += 2) {
-    if (IsEndMarker(ListLines[i])) {
-      ListLast = i - 2;
-      return;
-    }
-  }
+  const int marker = FindEndMarker();
+  if (marker != 0) ListLast = marker - kLinesPerEntry;
 }
 
 }  // namespace
 
 void PutFrequency() {
   ClearLines(MergeLines);
-  MergeLines[1] = ModeText;
-  MergeLines[2] = StepText;
-  MergeLines[3] = kReservedLine;
+  MergeLines[kModeLine] = ModeText;
+  MergeLines[kStepLine] = StepText;
+  MergeLines[kReservedLine] = kReservedText;
   MergeLines[kFirstEntryLine] = FrequencyText;
   MergeLines[kFirstEntryLine + 1] = kBlankLabel;
-  MergeLines[kFirstEntryLine + 2] = EndMarker;
+  MergeLines[kFirstEntryLine + kLinesPerEntry] = EndMarker;
   MergeIntoBank();
 }
 
@@ -183,7 +157,7 @@ void TransferBank() {
   if (LoadBankFile() != 0) {
     if (!IsSafeBankFileName(BankFileName)) return;  // names no bank: nothing is made
     // The operator hears the characters typed, also when the source is the search list.
-    if (CreateBank(ArgumentText, ModeText, StepText, kReservedLine) != 0) {
+    if (CreateBank(ArgumentText, ModeText, StepText, kReservedText) != 0) {
       SayWord("failed");
       return;
     }
@@ -197,13 +171,14 @@ void MergeIntoBank() {
   BankFileName = BankFileNameOf(TargetKey());
   if (LoadBankFile() != 0) {
     if (!IsSafeBankFileName(BankFileName)) return;
-    CreateBank(Mid(BankFileName, 5, 2), MergeLines[1], MergeLines[2], MergeLines[3]);
+    CreateBank(BankNumberOf(BankFileName.str()), MergeLines[kModeLine], MergeLines[kStepLine],
+               MergeLines[kReservedLine]);
   }
-  if (!(ListLines[1] == MergeLines[1])) {
+  if (!(ListLines[kModeLine] == MergeLines[kModeLine])) {
     SayWord("incmode");
     return;
   }
-  const int end = FindMergeEnd();
+  const int end = FindEndMarker(kLastMarkerLine);
   if (end == 0) {
     SayWord("n");  // full, or its marker lies beyond the bank's limit: left as it is
     return;

@@ -4,12 +4,14 @@
 #include <string>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "controls/controls.h"
 #include "link/link.h"
 #include "link/link_recovery.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "speech/speech.h"
 #include "state/banks.h"
 #include "state/commands.h"
@@ -19,13 +21,10 @@
 namespace kestrel {
 namespace {
 
-constexpr int kLastChannel = 90;        // channels 00..90: 91 entries at most
+constexpr int kLastChannel = kMostEntries - 1;  // channels 00..90
 constexpr int kWaitPauses = 10;         // after "wait", before the first entry
 constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
 constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
-constexpr int kFrequencyDigits = 10;
-constexpr int kMegahertzDigits = 4;
-constexpr int kFractionDigits = 6;      // hertz
 constexpr int kLabelWidth = 12;         // the receiver's memory text
 
 // The bank's mode line, compared exactly with the receiver's names of its mode digits; any
@@ -51,12 +50,12 @@ std::string FrequencyField(const Text& line) {
   const std::string whole = text.substr(firstDigit, point - firstDigit);
   if (Length(whole) > kMegahertzDigits) return "";
   std::string fraction = point < text.size() ? text.substr(point + 1) : "";
-  const bool roundUp = Length(fraction) > kFractionDigits && fraction[kFractionDigits] >= '5';
-  fraction.resize(kFractionDigits, '0');
+  const bool roundUp = Length(fraction) > kHertzDigits && fraction[kHertzDigits] >= '5';
+  fraction.resize(kHertzDigits, '0');
   std::int64_t hertz = std::stoll("0" + whole + fraction) + (roundUp ? 1 : 0);
   std::string field = std::to_string(hertz);
-  if (Length(field) > kFrequencyDigits) return "";  // rounded up past 9999.999999 MHz
-  return std::string(kFrequencyDigits - Length(field), '0') + field;
+  if (Length(field) > kReplyFrequencyDigits) return "";  // rounded up past 9999.999999 MHz
+  return std::string(kReplyFrequencyDigits - Length(field), '0') + field;
 }
 
 std::string ChannelField(int channel) {
@@ -79,7 +78,7 @@ void PlayPauses(int count) {
 
 void SendMemoryWrite(int line, const std::string& frequency, const std::string& modeDigit) {
   CommandText = kCommandMemoryWrite + Mid(ArgumentText.str(), 3, 1) +
-                ChannelField(line / 2 - 2) + kFieldFrequency + frequency +
+                ChannelField(ChannelOfLine(line)) + kFieldFrequency + frequency +
                 kFieldFixedStep + kFieldMode + modeDigit + kFieldText +
                 LabelField(ListLines[line + 1]);
   SendCommand();
@@ -98,11 +97,11 @@ void WriteBankToReceiver() {
   SendCommand();
   SayWord("wait");
   PlayPauses(kWaitPauses);
-  const std::string modeDigit = ModeDigitOf(ListLines[1]);
+  const std::string modeDigit = ModeDigitOf(ListLines[kModeLine]);
   int pauses = kFirstEntryPauses;
   bool leftOut = false;
   bool lost = false;
-  for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += 2) {
+  for (int i = kFirstEntryLine; i <= ListLast && i + 1 < kListSize; i += kLinesPerEntry) {
     PlayPauses(pauses);
     pauses = pauses > 1 ? pauses - 2 : 1;
     const std::string frequency = IsFrequencyText(ListLines[i]) ? FrequencyField(ListLines[i]) : "";
@@ -116,7 +115,7 @@ void WriteBankToReceiver() {
       lost = true;
       break;
     }
-    if (i / 2 - 2 >= kLastChannel) break;
+    if (ChannelOfLine(i) >= kLastChannel) break;
     if (i % kBeepLineMultiple == 0) SayWord("beep");
   }
   SayWord(!lost && ReceiverAnswersLevel() ? "ok" : "failed");

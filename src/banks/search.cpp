@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "display/display.h"
 #include "display/screen_map.h"
@@ -20,8 +21,7 @@
 namespace kestrel {
 namespace {
 
-constexpr int kMostFinds = 91;  // a bank's 91 entries
-constexpr const char* kBlankLabel = " ";
+constexpr int kMostFinds = kMostEntries;  // the list is a bank
 constexpr const char* kFoundText = "Found";
 
 struct Blanking {
@@ -58,7 +58,7 @@ void ShowFoundCount() {
 void AddFind(int i) {
   ListLines[i] = FrequencyText;
   ListLines[i + 1] = kBlankLabel;
-  ListLines[i + 2] = EndMarker;
+  ListLines[i + kLinesPerEntry] = EndMarker;
   ++FoundCount;
   if (StopMode != 0) return;  // in stop mode finds are kept silently
   ShowFoundCount();
@@ -80,7 +80,7 @@ int SaveSearchList() {
 }  // namespace
 
 void RecordSearchHit() {
-  for (int i = kFirstEntryLine; i < kListFileLines - 1; i += 2) {
+  for (int i = kFirstEntryLine; i < kListFileLines - 1; i += kLinesPerEntry) {
     if (ListLines[i] == FrequencyText || FoundCount >= kMostFinds) break;
     if (ListLines[i] == EndMarker) {
       AddFind(i);

@@ -1,5 +1,6 @@
 // Starting the receiver's search between the limits, with a fresh search list.
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "banks/search.h"
 #include "controls/controls.h"
@@ -16,7 +17,6 @@ namespace kestrel {
 namespace {
 
 constexpr const char* kSearchListTitle = "Srchbank";
-constexpr const char* kReservedLine = " ";
 
 void Pause() { PlayFixedWord("shdel"); }
 
@@ -31,12 +31,12 @@ void ShowSearchMode() {
 // The empty list replaces any earlier one at once, as its file does.
 void StartSearchList() {
   for (auto& line : ListLines) line = "";
-  ListLines[0] = kSearchListTitle;
-  ListLines[1] = ModeText;
-  ListLines[2] = StepText;
-  ListLines[3] = kReservedLine;
+  ListLines[kTitleLine] = kSearchListTitle;
+  ListLines[kModeLine] = ModeText;
+  ListLines[kStepLine] = StepText;
+  ListLines[kReservedLine] = kReservedText;
   ListLines[kFirstEntryLine] = EndMarker;
-  ListIndex = kFirstEntryLine - 2;
+  ListIndex = kFirstEntryLine - kLinesPerEntry;
   SaveBankFile();
 }
 

@@ -1,6 +1,7 @@
 // Enter (and "Q") executes the pending command: its argument is checked, the work done,
 // the result said, and the pending command cleared.
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"

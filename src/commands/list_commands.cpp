@@ -4,7 +4,7 @@
 #include <iterator>
 #include <vector>
 
-#include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "banks/banks.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
@@ -26,25 +26,15 @@
 namespace kestrel {
 namespace {
 
-constexpr int kModeLine = 1;
-constexpr int kStepLine = 2;
 constexpr int kEntryLabelBlanks = 39;
 
 bool ListIsEmpty() { return ListLines[kFirstEntryLine] == EndMarker; }
 // No entry at all, or none whose frequency line is a frequency.
-bool NothingToTune() { return FrequencyEntryFrom(kFirstEntryLine, 2) == 0; }
-
-// Line of the end marker at or after `from`; kListSize when the table holds none.
-int EndMarkerLine(int from) {
-  for (int i = from; i < kListSize; i += 2) {
-    if (ListLines[i] == EndMarker) return i;
-  }
-  return kListSize;
-}
+bool NothingToTune() { return FrequencyEntryFrom(kFirstEntryLine, kLinesPerEntry) == 0; }
 
 // Tunes the entry at ListIndex, or the nearest one in `direction` whose frequency line is a
 // frequency; false (nothing sent) when no entry has one.
-bool TuneListEntry(int direction = 2) {
+bool TuneListEntry(int direction = kLinesPerEntry) {
   const int line = FrequencyEntryFrom(ListIndex, direction);
   if (line == 0) return false;
   ListIndex = line;
@@ -112,12 +102,15 @@ void BrowseList() {
     return;
   }
   PrintEntryLabel(Spaces(kEntryLabelBlanks));
-  const int direction = KeyCode == keys::kUp ? 2 : -2;
-  // Only lines before the end marker are entries, wherever ListIndex was left.
-  const int end = EndMarkerLine(kFirstEntryLine);
+  const int direction = KeyCode == keys::kUp ? kLinesPerEntry : -kLinesPerEntry;
+  // Only lines before the end marker are entries, wherever ListIndex was left; without a
+  // marker, every line of the table.
+  const int marker = FindEndMarker();
+  const int end = marker != 0 ? marker : kListSize;
   ListIndex += direction;
-  if (ListIndex < kFirstEntryLine) ListIndex = end - 2;  // down from the first: the last
-  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntryLine : end - 2;
+  // Down from the first: the last.
+  if (ListIndex < kFirstEntryLine) ListIndex = end - kLinesPerEntry;
+  if (ListIndex >= end) ListIndex = KeyCode == keys::kUp ? kFirstEntryLine : end - kLinesPerEntry;
   if (ListIndex < kFirstEntryLine || ListIndex + 1 >= kListSize) ListIndex = kFirstEntryLine;
   TuneListEntry(direction);
   PrintEntryLabel(ListLines[ListIndex + 1]);
@@ -159,17 +152,13 @@ int KillListEntry() {
   if (ListLines[ListIndex] == EndMarker) return 1;  // no entry stands there
   const std::vector<Text> kept(std::begin(ListLines), std::end(ListLines));
   // Every later entry moves up by one, the end marker with them, wherever it stands.
-  for (int i = ListIndex; i + 3 < kListSize; i += 2) {
-    ListLines[i] = ListLines[i + 2];
-    ListLines[i + 1] = ListLines[i + 3];
-    if (ListLines[i] == EndMarker) break;
-  }
+  RemoveListEntry(ListIndex);
   if (SaveBankFile() != 0) {
     std::copy(kept.begin(), kept.end(), std::begin(ListLines));
     return 1;
   }
-  const int endLine = EndMarkerLine(kFirstEntryLine);
-  if (endLine < kListSize) ListLast = endLine - 2;
+  const int marker = FindEndMarker();
+  if (marker != 0) ListLast = marker - kLinesPerEntry;
   if (ListIsEmpty()) {
     // The only entry went: the empty bank is kept, there is nothing left to browse.
     ListIndex = ListLast;

@@ -8,6 +8,7 @@
 #include "display/screen_map.h"
 #include "link/link.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/app.h"
@@ -22,22 +23,16 @@ namespace {
 
 constexpr int kMemoryListReadings = 3;  // the bank's listing comes in pieces
 constexpr int kFrequencyReading = 2;    // the piece whose "RF" is the scan's first channel
-constexpr int kReplyFrequencyDigits = 10;
 constexpr int kModeFieldBlanks = 6;
 constexpr const char* kChannelReplyKeyword = "MX";  // the answer to "MR": "MX" + channel
 
 
 // The frequency after "RF" in Hz, ten digits, shown in MHz: 0145500000 gives 145.500000.
 // It ends at the first character that is not a digit (a CR or blank may follow early).
-void TakeReplyFrequency(int rfAt) {
-  const std::string field = Mid(ReplyText, rfAt + 2, kReplyFrequencyDigits);
-  std::string digits;
-  for (char c : field) {
-    if (c < '0' || c > '9') break;
-    digits += c;
-  }
+void TakeReplyFrequency() {
+  const std::string digits = ReplyFrequencyDigits();
   if (digits.empty()) return;  // no frequency came: the shown one stays
-  std::string mhz = Left(digits, 4) + "." + Mid(digits, 5);
+  std::string mhz = WithMegahertzPoint(digits);
   while (Left(mhz, 1) == "0") mhz = Mid(mhz, 2);
   FrequencyText = mhz;
   ShowFrequency();
@@ -63,8 +58,7 @@ void ReadMemoryListing() {
   for (int reading = 1; reading <= kMemoryListReadings; ++reading) {
     Pause();
     ReadReply();
-    const int rfAt = Find(ReplyText, "RF");
-    if (rfAt > 0 && reading == kFrequencyReading) TakeReplyFrequency(rfAt);
+    if (reading == kFrequencyReading) TakeReplyFrequency();
     const int mdAt = Find(ReplyText, "MD");
     if (mdAt > 0) TakeReplyMode(mdAt, modeSpoken);
   }

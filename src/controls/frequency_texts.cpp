@@ -4,6 +4,7 @@
 #include <string>
 
 #include "controls/controls.h"
+#include "link/replies.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/commands.h"
@@ -13,9 +14,7 @@
 namespace kestrel {
 namespace {
 
-constexpr std::int32_t kHertzPerMegahertz = 1000000;
 constexpr std::int32_t kHertzPerKilohertz = 1000;
-constexpr int kFractionDigits = 6;  // hertz digits after the MHz point
 constexpr std::int64_t kHighestHz = std::numeric_limits<std::int32_t>::max();
 
 double DigitValue(const std::string& text, int position) {
@@ -69,8 +68,8 @@ void FrequencyTextToHz() {
 void HzToFrequencyText() {
   std::string digits = Mid(NumberToText(FrequencyHz), 2);
   // Below 0.1 MHz the hertz have fewer than six digits; the fraction keeps its zeros.
-  if (Length(digits) < kFractionDigits) digits = std::string(kFractionDigits - digits.size(), '0') + digits;
-  std::string text = Left(digits, Length(digits) - kFractionDigits) + "." + Right(digits, kFractionDigits);
+  if (Length(digits) < kHertzDigits) digits = std::string(kHertzDigits - digits.size(), '0') + digits;
+  std::string text = Left(digits, Length(digits) - kHertzDigits) + "." + Right(digits, kHertzDigits);
   while (Right(text, 1) == "0") text = Left(text, Length(text) - 1);
   SpokenText = text;
 }

@@ -2,6 +2,7 @@
 
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "runtime/files.h"
 #include "speech/speech.h"
 #include "state/link.h"
@@ -10,15 +11,6 @@ namespace kestrel {
 namespace {
 
 constexpr int kReplyReadMax = 255;
-
-struct ReplyKeyword {
-  const char* keyword;
-  int kept;  // characters kept from the keyword on
-};
-
-// In order of preference: the first keyword present wins, wherever it stands.
-constexpr ReplyKeyword kKeywordsBeforeMemoryList[] = {{"LC", 30}, {"MW", 13}};
-constexpr ReplyKeyword kKeywordsAfterMemoryList[] = {{"MX", 60}, {"VS", 18}, {"LM", 6}};
 
 bool CutAtKeyword(const ReplyKeyword& entry) {
   const int at = Find(ReplyText.str(), entry.keyword, 1);

@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/link.h"
@@ -27,11 +28,6 @@ void PrintStatusLine(const std::string& text) {
   SetColour(screen::kRed);
   Print(text);
   SetColour(screen::kBlack);
-}
-
-bool IsLevelReply() {
-  const std::string keyword = Left(ReplyText.str(), 2);
-  return keyword == kReplyLevel || keyword == kReplyLevelReport;
 }
 
 void GiveUpPort() {

@@ -33,12 +33,6 @@ inline constexpr const char* kFieldText = " TM";
 inline constexpr const char* kCommandExit = "EX";
 inline constexpr char kResumeByte = 30;
 
-// Keywords and fields the program reads in replies.
-inline constexpr const char* kReplyLevel = "LM";        // asked level: "LM" + flag + 3 digits
-inline constexpr const char* kReplyLevelReport = "LC";  // unasked level report, read like "LM"
-inline constexpr int kLevelReportOffset = 10;           // added to the level of an "LC" reply
-inline constexpr const char* kReplyScanningFlag = "%";  // third character while scanning
-inline constexpr const char* kReplyFrequency = "RF";    // followed by ten digits in Hz
-inline constexpr int kReplyFrequencyDigits = 10;
+// The keywords and fields read in replies, and their readers, stand in link/replies.h.
 
 }  // namespace kestrel

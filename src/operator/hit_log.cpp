@@ -5,7 +5,9 @@
 #include <algorithm>
 #include <cctype>
 
+#include "banks/bank_names.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "operator/operator_keys.h"
 #include "operator/recordings.h"
 #include "runtime/text.h"
@@ -118,7 +120,7 @@ void OpenMemoryScanHit() {
 }
 
 void OpenListScanHit(const std::string& label) {
-  Open(HitSource::kListScan, "list scan " + Mid(BankFileName.str(), 5, 2), label);
+  Open(HitSource::kListScan, "list scan " + BankNumberOf(BankFileName.str()), label);
 }
 
 void FollowHeldHit() {

@@ -5,8 +5,10 @@
 #include <vector>
 
 #include "banks/bank_names.h"
+#include "banks/bank_table.h"
 #include "commands/commands_internal.h"
 #include "link/receiver_commands.h"
+#include "link/replies.h"
 #include "operator/recordings.h"
 #include "runtime/sound.h"
 #include "runtime/text.h"
@@ -26,7 +28,6 @@ namespace {
 
 constexpr int kLowestToneHz = 300;
 constexpr int kHighestToneHz = 1500;
-constexpr int kHighestLevel = 255;
 constexpr int kToneMs = 40;
 
 // Digits one by one, "point" for a point.
@@ -43,8 +44,10 @@ void SayOnOff(const char* word, int on) {
 // Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
 int EntryPosition() {
   int line = ListIndex;
-  if (ListState > kListScanStarted) line = ListIndex > kFirstEntryLine ? ListIndex - 2 : ListLast;
-  return line >= kFirstEntryLine ? (line - kFirstEntryLine) / 2 + 1 : 1;
+  if (ListState > kListScanStarted) {
+    line = ListIndex > kFirstEntryLine ? ListIndex - kLinesPerEntry : ListLast;
+  }
+  return line >= kFirstEntryLine ? ChannelOfLine(line) + 1 : 1;
 }
 
 void SayWhatRuns() {
@@ -59,7 +62,7 @@ void SayWhatRuns() {
   } else if (ListState > kNoList) {
     if (ListState > kListBrowsing) SayWord("scan");
     SayWord("bank");
-    SayDigits(Mid(BankFileName.str(), 5, 2));
+    SayDigits(BankNumberOf(BankFileName.str()));
     SayWord("entry");
     SayDigits(std::to_string(EntryPosition()));
   }
@@ -111,21 +114,6 @@ bool ActOnOperatorKey() {
     return false;
   }
   return true;
-}
-
-// An asked level carries a flag before its digits (a blank when open); an unasked report
-// carries the flag only while the squelch is closed.
-int ReplyLevel() {
-  const std::string& reply = ReplyText.str();
-  if (Left(reply, 2) != kReplyLevel && Left(reply, 2) != kReplyLevelReport) return -1;
-  if (Mid(reply, 3, 1) == kReplyScanningFlag) return -1;
-  const std::string digits = Mid(reply, Mid(reply, 3, 1) == " " ? 4 : 3, 3);
-  if (Length(digits) != 3 || !std::all_of(digits.begin(), digits.end(), [](char c) {
-        return c >= '0' && c <= '9';
-      })) {
-    return -1;
-  }
-  return std::min(std::stoi(digits), kHighestLevel);
 }
 
 void PlayLevelTone() {

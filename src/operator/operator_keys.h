@@ -6,9 +6,6 @@ namespace kestrel {
 
 // Acts on KeyCode when it is one of these keys; true when it was.
 bool ActOnOperatorKey();
-// The level 0..255 of ReplyText when it is a level reply with the squelch open ("LM 087",
-// "LC087 MA05 ..."); -1 for any other reply.
-int ReplyLevel();
 // After a level poll with the tones on: a short tone whose pitch rises with the level, only
 // while the squelch is open.
 void PlayLevelTone();

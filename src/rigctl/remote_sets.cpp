@@ -6,6 +6,7 @@
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "link/link.h"
+#include "link/replies.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
 #include "state/app.h"
@@ -16,9 +17,6 @@
 
 namespace kestrel {
 namespace {
-
-constexpr int kHzPerMegahertz = 1000000;
-constexpr int kDecimals = 6;
 
 // A typed frequency or the argument of a command is under way: a remote set would change
 // the text the operator is typing into, so it waits until that entry is done.
@@ -72,11 +70,11 @@ std::int64_t MegahertzTextToHz(const std::string& text) {
   std::size_t at = 0;
   for (; at < text.size() && text[at] >= '0' && text[at] <= '9'; ++at) {
     hz = hz * 10 + (text[at] - '0');
-    if (hz > 1000000) return 0;  // no receiver frequency has this many megahertz
+    if (hz > kHertzPerMegahertz) return 0;  // no receiver frequency has this many megahertz
   }
-  hz *= kHzPerMegahertz;
+  hz *= kHertzPerMegahertz;
   if (at >= text.size() || text[at] != '.') return hz;
-  std::int64_t weight = kHzPerMegahertz / 10;
+  std::int64_t weight = kHertzPerMegahertz / 10;
   for (++at; at < text.size() && weight > 0 && text[at] >= '0' && text[at] <= '9'; ++at) {
     hz += (text[at] - '0') * weight;
     weight /= 10;
@@ -85,10 +83,10 @@ std::int64_t MegahertzTextToHz(const std::string& text) {
 }
 
 std::string HzToMegahertzText(std::int64_t hz) {
-  std::string fraction = std::to_string(hz % kHzPerMegahertz);
-  fraction.insert(0, static_cast<std::size_t>(kDecimals) - fraction.size(), '0');
+  std::string fraction = std::to_string(hz % kHertzPerMegahertz);
+  fraction.insert(0, static_cast<std::size_t>(kHertzDigits) - fraction.size(), '0');
   while (fraction.size() > 1 && fraction.back() == '0') fraction.pop_back();
-  return std::to_string(hz / kHzPerMegahertz) + "." + fraction;
+  return std::to_string(hz / kHertzPerMegahertz) + "." + fraction;
 }
 
 }  // namespace rigctl
