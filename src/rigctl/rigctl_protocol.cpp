@@ -11,6 +11,7 @@
 
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
+#include "state/app.h"
 #include "state/controls.h"
 #include "state/rigctl.h"
 
