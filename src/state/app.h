@@ -11,8 +11,8 @@ namespace kestrel {
 inline constexpr int kKeyQueueSize = 20;
 
 extern WindowRecord MainWindow;  // the only window
-extern Text VersionText;         // "4.0c"
-extern Text TitleText;           // "*** Kestrel V 4.0c ***"
+extern Text VersionText;         // kPanelVersion (state/version.h)
+extern Text TitleText;           // screen::kTitleLine
 extern FileVariable ConfigFile;  // open only while the configuration is read
 extern Text ConfigLine;          // each configuration line in turn
 extern Text PortText;            // configuration line 1 from its fifth character
