@@ -17,6 +17,7 @@
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "operator/recordings.h"
+#include "runtime/config_format.h"
 #include "runtime/system_voice.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
@@ -31,12 +32,7 @@
 namespace kestrel {
 namespace {
 
-constexpr const char* kConfigFileName = "KESTREL.CFG";
 constexpr const char* kTraceFileName = "debug1.dat";
-constexpr int kSystemVoice = 2;  // the speech character that hands the words to the speech server
-
-// The numeric value of one configuration character, as an integer.
-int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
 
 // The start-up announcement: the program's name, then the version's number digit by digit
 // ("4", "point", "0"); its letter is not spoken.
@@ -66,7 +62,7 @@ void TraceSpeechTrouble(const std::string& why) {
 }
 
 void StartVoice() {
-  if (VoiceEnabled != kSystemVoice) return;
+  if (VoiceEnabled != config::kVoiceSystem) return;
   SetSystemVoiceReport(TraceSpeechTrouble);
   StartSystemVoice();
 }
@@ -120,17 +116,14 @@ void OpenReceiverPort() {
 
 }  // namespace
 
-// Five lines read by character position; lines past the end of the file read as "".
+// The five lines read by character position; lines past the end of the file read as "".
 void ReadConfiguration() {
-  ReadLine(ConfigFile, ConfigLine);
-  PortText = Mid(ConfigLine.str(), 5);
-  ReadLine(ConfigFile, ConfigLine);
-  BaudText = Mid(ConfigLine.str(), 7);
-  ReadLine(ConfigFile, ConfigLine);  // the line shape: read and ignored
-  ReadLine(ConfigFile, ConfigLine);
-  VoiceEnabled = SwitchValue(ConfigLine);
-  ReadLine(ConfigFile, ConfigLine);
-  DebugFlag = SwitchValue(ConfigLine);
+  Text values[config::kLineCount];
+  config::ReadValues(ConfigFile, ConfigLine, values);
+  PortText = values[config::kPortLine];
+  BaudText = values[config::kBaudLine];
+  VoiceEnabled = config::SwitchValue(values[config::kVoiceLine]);
+  DebugFlag = config::SwitchValue(values[config::kDebugLine]);
   if (VoiceEnabled == 0) WaveFolder = "";
 }
 
@@ -180,8 +173,8 @@ int RunProgram() {
   TitleText = screen::kTitleLine;  // "*** Kestrel V " + VersionText + " ***"
   WaveFolder = "wave\\";
   SoundFolder = "wave\\";
-  if (OpenFile(ConfigFile, kConfigFileName, "R") != 0 &&
-      !(FindReceiverAtFirstStart() && OpenFile(ConfigFile, kConfigFileName, "R") == 0)) {
+  if (OpenFile(ConfigFile, config::kFileName, "R") != 0 &&
+      !(FindReceiverAtFirstStart() && OpenFile(ConfigFile, config::kFileName, "R") == 0)) {
     ReportMissingConfiguration();
     const int exitCode = ReportReceiverNotFound();
     ShutDown();
