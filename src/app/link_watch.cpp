@@ -41,7 +41,7 @@ void ResendPanelState() {
 }  // namespace
 
 bool WatchReceiverLink() {
-  if (LinkLost == kLinkWorking) {
+  if (LinkCondition == kLinkWorking) {
     if (!NoticeLostLink()) return true;
     EndUnattendedOperations();
     ShowLostLink();
@@ -52,7 +52,7 @@ bool WatchReceiverLink() {
     return true;
   }
   // The answer to the reopened port's level request is left for the recovery to read.
-  if (LinkLost == kLinkReopened) return false;
+  if (LinkCondition == kLinkReopened) return false;
   PollState = kServeKeys;  // nothing is asked of a lost receiver
   return true;
 }

@@ -1,5 +1,9 @@
 // The main line: the window, the configuration, the trace, the announcement, the receiver
 // brought into a known state, the event loop, and the shutdown in its fixed order.
+#include <cctype>
+#include <string>
+#include <string_view>
+
 #include "app/app.h"
 #include "app/first_start.h"
 #include "banks/banks.h"
@@ -13,6 +17,7 @@
 #include "link/receiver_commands.h"
 #include "operator/hit_log.h"
 #include "operator/recordings.h"
+#include "runtime/config_format.h"
 #include "runtime/system_voice.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
@@ -22,19 +27,27 @@
 #include "state/controls.h"
 #include "state/link.h"
 #include "state/speech.h"
+#include "state/version.h"
 
 namespace kestrel {
 namespace {
 
-constexpr const char* kConfigFileName = "KESTREL.CFG";
 constexpr const char* kTraceFileName = "debug1.dat";
-// The start-up announcement: the program's name and version.
-// voice-words
-constexpr const char* kAnnouncement[] = {"kestrel", "4", "point", "0"};
-constexpr int kSystemVoice = 2;  // the speech character that hands the words to the speech server
 
-// The numeric value of one configuration character, as an integer.
-int SwitchValue(const Text& line) { return StoreInteger(TextToNumber(Mid(line.str(), 7, 1))); }
+// The start-up announcement: the program's name, then the version's number digit by digit
+// ("4", "point", "0"); its letter is not spoken.
+void AnnounceVersion() {
+  SayWord("kestrel");
+  for (const char c : std::string_view(kPanelVersion)) {
+    if (c == '.') {
+      SayWord("point");
+    } else if (std::isdigit(static_cast<unsigned char>(c))) {
+      SayWord(std::string(1, c));
+    } else {
+      break;
+    }
+  }
+}
 
 void StartTrace() {
   OpenFile(TraceFile, kTraceFileName, "W");
@@ -49,7 +62,7 @@ void TraceSpeechTrouble(const std::string& why) {
 }
 
 void StartVoice() {
-  if (VoiceEnabled != kSystemVoice) return;
+  if (VoiceEnabled != config::kVoiceSystem) return;
   SetSystemVoiceReport(TraceSpeechTrouble);
   StartSystemVoice();
 }
@@ -103,17 +116,14 @@ void OpenReceiverPort() {
 
 }  // namespace
 
-// Five lines read by character position; lines past the end of the file read as "".
+// The five lines read by character position; lines past the end of the file read as "".
 void ReadConfiguration() {
-  ReadLine(ConfigFile, ConfigLine);
-  PortText = Mid(ConfigLine.str(), 5);
-  ReadLine(ConfigFile, ConfigLine);
-  BaudText = Mid(ConfigLine.str(), 7);
-  ReadLine(ConfigFile, ConfigLine);  // the line shape: read and ignored
-  ReadLine(ConfigFile, ConfigLine);
-  VoiceEnabled = SwitchValue(ConfigLine);
-  ReadLine(ConfigFile, ConfigLine);
-  DebugFlag = SwitchValue(ConfigLine);
+  Text values[config::kLineCount];
+  config::ReadValues(ConfigFile, ConfigLine, values);
+  PortText = values[config::kPortLine];
+  BaudText = values[config::kBaudLine];
+  VoiceEnabled = config::SwitchValue(values[config::kVoiceLine]);
+  DebugFlag = config::SwitchValue(values[config::kDebugLine]);
   if (VoiceEnabled == 0) WaveFolder = "";
 }
 
@@ -159,12 +169,12 @@ int RunProgram() {
     return 1;
   }
   RemoveStaleBankTemporaries();
-  VersionText = "4.0c";
-  TitleText = "*** Kestrel V " + VersionText + " ***";
+  VersionText = kPanelVersion;
+  TitleText = screen::kTitleLine;  // "*** Kestrel V " + VersionText + " ***"
   WaveFolder = "wave\\";
   SoundFolder = "wave\\";
-  if (OpenFile(ConfigFile, kConfigFileName, "R") != 0 &&
-      !(FindReceiverAtFirstStart() && OpenFile(ConfigFile, kConfigFileName, "R") == 0)) {
+  if (OpenFile(ConfigFile, config::kFileName, "R") != 0 &&
+      !(FindReceiverAtFirstStart() && OpenFile(ConfigFile, config::kFileName, "R") == 0)) {
     ReportMissingConfiguration();
     const int exitCode = ReportReceiverNotFound();
     ShutDown();
@@ -178,7 +188,7 @@ int RunProgram() {
   StartVoice();
   MoveTo(screen::kTitle.x, screen::kTitle.y);
   Print(TitleText);
-  for (const char* word : kAnnouncement) SayWord(word);
+  AnnounceVersion();
   FinishAnnouncement();  // the version stands apart from the frequency said next
   InitialiseReceiver();
   StartRecordings();

@@ -9,14 +9,13 @@
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
+#include "state/bank_letters.h"
 #include "state/link.h"
 #include "state/reset.h"
 
 namespace kestrel {
 namespace {
 
-constexpr char kFirstBank = 'A';
-constexpr char kLastBank = 'J';
 constexpr int kMaxQueriesPerBank = 10;
 constexpr int kMaxWaitRounds = 4;
 constexpr int kPausesPerRound = 100;

@@ -3,6 +3,8 @@
 
 #include <cstdint>
 
+#include "state/version.h"
+
 namespace kestrel::screen {
 
 struct Place {
@@ -12,7 +14,7 @@ struct Place {
 
 // The panel window: caption, place and client size on the desktop, style (a minimise
 // button), and the timer that drives the poller.
-inline constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v4.0c***";
+inline constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v" KESTREL_PANEL_VERSION "***";
 inline constexpr Place kWindowPlace{250, 100};
 inline constexpr int kWindowWidth = 950;
 inline constexpr int kWindowHeight = 500;
@@ -31,6 +33,7 @@ inline constexpr const char* kFaceSmall = "ARIEL";   // the raw test line
 inline constexpr const char* kFaceAfterMode = "Aerial";  // left current after the mode field
 
 inline constexpr Place kTitle{270, 0};
+inline constexpr const char* kTitleLine = "*** Kestrel V " KESTREL_PANEL_VERSION " ***";
 inline constexpr Place kConfigMissing{0, 30};
 inline constexpr Place kConfigAdvice{0, 60};
 inline constexpr Place kSetupCommand{0, 100};  // the first start found no receiver: what to run

@@ -32,7 +32,7 @@ void SendCommand() {
   // The CR goes out whatever the command's length; kept in CommandText beside it, it may
   // stand one character past the text limit.
   const std::string line = CommandText + "\r";
-  if (LinkLost == kLinkLost || PortGone(PortNumber) != 0) {
+  if (LinkCondition == kLinkLost || PortGone(PortNumber) != 0) {
     // Nothing reaches a lost receiver: the trace says so once, not "TX=" for each command.
     if (CommandsDropped++ == 0) {
       LogLine = "receiver lost: not sent, nor any command until it is back: " + CommandText;

@@ -12,6 +12,7 @@
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/link.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -21,6 +22,8 @@ constexpr int kAnswerTicks = 10;  // a reopened port has a second to answer
 constexpr auto kAnswerWait = std::chrono::milliseconds(500);
 constexpr auto kAnswerLook = std::chrono::milliseconds(10);
 constexpr const char* kLostText = "   *** RECEIVER LOST ***  ";
+
+KESTREL_STATE(int, reopen_countdown, 0);  // ticks until the next reopening, or left for the answer
 
 void PrintStatusLine(const std::string& text) {
   MoveTo(screen::kStatusLine.x, screen::kStatusLine.y);
@@ -32,8 +35,8 @@ void PrintStatusLine(const std::string& text) {
 
 void GiveUpPort() {
   ClosePort(PortNumber);
-  LinkLost = kLinkLost;
-  ReopenCountdown = kReopenTicks;
+  LinkCondition = kLinkLost;
+  reopen_countdown = kReopenTicks;
 }
 
 // With the receiver's line shape, as OpenReceiverLink; opened by OpenPort or ReopenPort.
@@ -48,11 +51,11 @@ int SetUpReceiverLink(int (*open)(int port, int baud)) {
 // Only what was open before is opened again: never another device the port's name might
 // lead to now that its own has gone.
 void TryReopening() {
-  if (--ReopenCountdown > 0) return;
-  ReopenCountdown = kReopenTicks;
+  if (--reopen_countdown > 0) return;
+  reopen_countdown = kReopenTicks;
   if (SetUpReceiverLink(ReopenPort) == 0) return;
-  LinkLost = kLinkReopened;
-  ReopenCountdown = kAnswerTicks;
+  LinkCondition = kLinkReopened;
+  reopen_countdown = kAnswerTicks;
   CommandText = kCommandLevel;
   SendCommand();
 }
@@ -66,13 +69,13 @@ bool AwaitLevelAnswer() {
   const bool greeted = DisplayLine == "Connecting";
   ReadReply();
   if (IsLevelReply()) {
-    LinkLost = kLinkWorking;
+    LinkCondition = kLinkWorking;
     CommandsDropped = 0;
     if (!greeted) SayWord("connected");
     PrintStatusLine(Spaces(Length(kLostText)));
     return true;
   }
-  if (--ReopenCountdown <= 0) GiveUpPort();
+  if (--reopen_countdown <= 0) GiveUpPort();
   return false;
 }
 
@@ -81,7 +84,7 @@ bool AwaitLevelAnswer() {
 int OpenReceiverLink() { return SetUpReceiverLink(OpenPort); }
 
 bool NoticeLostLink() {
-  if (LinkLost != kLinkWorking || PortGone(PortNumber) == 0) return false;
+  if (LinkCondition != kLinkWorking || PortGone(PortNumber) == 0) return false;
   GiveUpPort();
   LogLine = "receiver lost";
   WriteTraceLine();
@@ -92,8 +95,8 @@ bool NoticeLostLink() {
 void ShowLostLink() { PrintStatusLine(kLostText); }
 
 bool TakeBackLink() {
-  if (LinkLost == kLinkLost) TryReopening();
-  else if (LinkLost == kLinkReopened) return AwaitLevelAnswer();
+  if (LinkCondition == kLinkLost) TryReopening();
+  else if (LinkCondition == kLinkReopened) return AwaitLevelAnswer();
   return false;
 }
 

@@ -1,6 +1,7 @@
 #include "link/port.h"
 
 #include <algorithm>
+#include <memory>
 #include <string_view>
 
 #include "runtime/journal.h"
@@ -8,9 +9,11 @@
 
 namespace kestrel {
 
-std::unique_ptr<platform::SerialDevice> PortTable[kPortCount + 1];
-
 namespace {
+
+// Open devices by port number; entry 0 is never used, an empty entry means not open. The
+// reset closes them all (CloseAllPorts, entered below).
+std::unique_ptr<platform::SerialDevice> PortTable[kPortCount + 1];
 
 platform::SerialDevice* OpenDevice(int port) {
   if (port < 1 || port > kPortCount) return nullptr;

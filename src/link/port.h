@@ -2,7 +2,6 @@
 // range, or on a port that is not open, does nothing and returns 0.
 #pragma once
 
-#include <memory>
 #include <string>
 
 #include "runtime/platform/serial_device.h"
@@ -10,9 +9,6 @@
 namespace kestrel {
 
 inline constexpr int kPortCount = 256;
-
-// Open devices by port number; entry 0 is never used, an empty entry means not open.
-extern std::unique_ptr<platform::SerialDevice> PortTable[kPortCount + 1];
 
 // "COM" + n below 10, "\\.\COM" + n from 10 on.
 std::string PortDeviceName(int port);

@@ -13,6 +13,7 @@
 #include "runtime/text.h"
 #include "speech/speech.h"
 #include "state/app.h"
+#include "state/bank_letters.h"
 #include "state/banks.h"
 #include "state/controls.h"
 #include "state/link.h"
@@ -92,8 +93,7 @@ std::string ChannelOfReport() {
   const std::string& reply = ReplyText.str();
   for (std::size_t at = reply.find(" M"); at != std::string::npos; at = reply.find(" M", at + 1)) {
     const std::string field = reply.substr(at + 1, 4);
-    const bool bank = field.size() == 4 && ((field[1] >= 'A' && field[1] <= 'J') ||
-                                            (field[1] >= 'a' && field[1] <= 'j'));
+    const bool bank = field.size() == 4 && IsBankLetter(field[1]);
     if (bank && std::isdigit(static_cast<unsigned char>(field[2])) &&
         std::isdigit(static_cast<unsigned char>(field[3]))) {
       return field.substr(1);

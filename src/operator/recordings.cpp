@@ -14,6 +14,7 @@
 #include "recording/opus_file.h"
 #include "recording/recorder.h"
 #include "recording/recording_folder.h"
+#include "runtime/config_format.h"
 #include "runtime/files.h"
 #include "runtime/journal.h"
 #include "runtime/platform/sound_capture.h"
@@ -121,8 +122,8 @@ void ReadRecordingSettings() {
   for (int line = 0; line < 2; ++line) {
     if (ReadLine(ConfigFile, ConfigLine) < 0) return;
     std::string value;
-    if (ValueAfter(ConfigLine.str(), kAudioInputKey, value)) AudioInputText = value;
-    if (ValueAfter(ConfigLine.str(), kRecordingsLimitKey, value)) {
+    if (ValueAfter(ConfigLine.str(), config::kAudioInputKey, value)) AudioInputText = value;
+    if (ValueAfter(ConfigLine.str(), config::kRecordingsLimitKey, value)) {
       const int mb = StoreInteger(TextToNumber(value));
       if (mb > 0 && mb <= kLargestRecordingsMb) RecordingsLimitMb = mb;
     }

@@ -14,9 +14,12 @@
 #include "state/commands.h"
 #include "state/controls.h"
 #include "state/link.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
+
+KESTREL_STATE(int, remote_reply_owed, 0);  // 1: the next tick reads the answer to a remote set
 
 // A typed frequency or the argument of a command is under way: a remote set would change
 // the text the operator is typing into, so it waits until that entry is done.
@@ -92,8 +95,8 @@ std::string HzToMegahertzText(std::int64_t hz) {
 }  // namespace rigctl
 
 bool ServeRemoteSet() {
-  if (RemoteReplyOwed == 1) {
-    RemoteReplyOwed = 0;
+  if (remote_reply_owed == 1) {
+    remote_reply_owed = 0;
     ReadReply();
     return true;
   }
@@ -107,7 +110,7 @@ bool ServeRemoteSet() {
   const RemoteSet set = RemoteSets.front();
   RemoteSets.erase(RemoteSets.begin());
   ApplyRemoteSet(set);
-  RemoteReplyOwed = 1;
+  remote_reply_owed = 1;
   return true;
 }
 

@@ -3,15 +3,21 @@
 // backslash, then its arguments. A first character "+", ";", "|" or "," asks for the
 // extended answer: the long name with the arguments, each value with its label, and
 // "RPRT" with the result, each ended by that character ("+": a line end).
+#include <algorithm>
 #include <cmath>
+#include <cstdio>
 #include <cstdlib>
+#include <iterator>
+#include <string>
 #include <string_view>
 #include <utility>
 #include <vector>
 
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
+#include "state/app.h"
 #include "state/controls.h"
+#include "state/modes.h"
 #include "state/rigctl.h"
 
 namespace kestrel {
@@ -45,30 +51,58 @@ Answer Failed(int result) {
   return answer;
 }
 
-struct RemoteMode {
-  const char* name;      // Hamlib's mode name
-  const char* modeText;  // ModeText of the panel
-  int passbandHz;        // the receiver's filter in that mode
+using modes::kModes;
+using modes::Mode;
+
+// The steps the receiver can be tuned in.
+constexpr int kStepsHz[] = {50, 100, 1000, 5000, 6250, 9000, 10000, 12500, 25000, 100000};
+// After the filters: no functions, and the two readable levels STRENGTH and RAWSTR.
+constexpr const char* kLevelLines[] = {
+    "0", "0", "0", "0", "0", "0", "0x0", "0x0", "0x44000000", "0x0", "0x0", "0x0",
 };
 
-constexpr RemoteMode kRemoteModes[] = {
-    {"FM", "FM", 12000},   {"WFM", "WFM", 230000}, {"AM", "AM", 6000},
-    {"USB", "USB", 3000},  {"LSB", "LSB", 3000},   {"CW", "CW ", 3000},
-};
+std::string Mask(unsigned bits) {
+  char text[16];
+  std::snprintf(text, sizeof text, "0x%x", bits);
+  return text;
+}
+
+// The bits of the modes named in the row passing `wanted`.
+template <typename Wanted>
+unsigned ModeMask(Wanted wanted) {
+  unsigned bits = 0;
+  for (const Mode& mode : kModes) {
+    if (wanted(mode)) bits |= mode.remoteBit;
+  }
+  return bits;
+}
 
 // What the network client reads at connection: protocol 0, the receiver's range with its
-// modes (AM, CW, USB, LSB, FM, WFM: 0x6f) on VFO A, no transmit range, the steps and
-// filters, no functions, and the two readable levels STRENGTH and RAWSTR.
-constexpr const char* kStateLines[] = {
-    "0", "2", "1",
-    "100000.000000 2040000000.000000 0x6f -1 -1 0x1 0x0", "0 0 0 0 0 0 0",
-    "0 0 0 0 0 0 0",
-    "0x6f 50", "0x6f 100", "0x6f 1000", "0x6f 5000", "0x6f 6250", "0x6f 9000",
-    "0x6f 10000", "0x6f 12500", "0x6f 25000", "0x6f 100000", "0 0",
-    "0xe 3000", "0x1 6000", "0x20 12000", "0x40 230000", "0 0",
-    "0", "0", "0", "0", "0", "0",
-    "0x0", "0x0", "0x44000000", "0x0", "0x0", "0x0",
-};
+// modes (AM, CW, USB, LSB, FM, WFM: 0x6f) on VFO A, no transmit range, the steps, the
+// filters (each passband, narrowest first, with the modes that have it), no functions, and
+// the two readable levels.
+std::vector<std::string> StateLines() {
+  const std::string all = Mask(ModeMask([](const Mode&) { return true; }));
+  std::vector<std::string> lines{
+      "0", "2", "1",
+      std::to_string(kLowestHz) + " " + std::to_string(kHighestHz) + " " + all + " -1 -1 0x1 0x0",
+      "0 0 0 0 0 0 0", "0 0 0 0 0 0 0"};
+  for (const int step : kStepsHz) lines.push_back(all + " " + std::to_string(step));
+  lines.push_back("0 0");
+  std::vector<int> passbands;
+  for (const Mode& mode : kModes) {
+    if (mode.remoteBit != 0) passbands.push_back(mode.passbandHz);
+  }
+  std::sort(passbands.begin(), passbands.end());
+  passbands.erase(std::unique(passbands.begin(), passbands.end()), passbands.end());
+  for (const int hz : passbands) {
+    const unsigned bits = ModeMask([hz](const Mode& mode) { return mode.passbandHz == hz; });
+    lines.push_back(Mask(bits) + " " + std::to_string(hz));
+  }
+  lines.push_back("0 0");
+  lines.insert(lines.end(), std::begin(kLevelLines), std::end(kLevelLines));
+  return lines;
+}
 
 std::string Trimmed(std::string_view text) {
   const auto first = text.find_first_not_of(" \t\r\n");
@@ -77,16 +111,17 @@ std::string Trimmed(std::string_view text) {
   return std::string(text.substr(first, last - first + 1));
 }
 
-const RemoteMode* ModeOfText(const std::string& modeText) {
-  for (const auto& mode : kRemoteModes) {
-    if (Trimmed(mode.modeText) == Trimmed(modeText)) return &mode;
+// The row of a mode the control port knows, by ModeText ("CW" as read back names "CW ").
+const Mode* ModeOfText(const std::string& modeText) {
+  for (const Mode& mode : kModes) {
+    if (mode.remoteName[0] != '\0' && Trimmed(mode.text) == Trimmed(modeText)) return &mode;
   }
   return nullptr;
 }
 
-const RemoteMode* ModeOfName(const std::string& name) {
-  for (const auto& mode : kRemoteModes) {
-    if (name == mode.name) return &mode;
+const Mode* ModeOfName(const std::string& name) {
+  for (const Mode& mode : kModes) {
+    if (mode.remoteName[0] != '\0' && name == mode.remoteName) return &mode;
   }
   return nullptr;
 }
@@ -134,18 +169,18 @@ Answer SetFrequency(const Arguments& arguments, const std::string& request) {
 
 // In automatic mode the receiver picks the mode by band, which the panel does not know.
 Answer GetMode(const Arguments&, const std::string&) {
-  const RemoteMode* mode = ModeOfText(ModeNowText());
-  return {kOk, {{"Mode", mode ? mode->name : "None"},
+  const Mode* mode = ModeOfText(ModeNowText());
+  return {kOk, {{"Mode", mode ? mode->remoteName : "None"},
                 {"Passband", std::to_string(mode ? mode->passbandHz : 0)}}};
 }
 
 // The receiver's filter goes with its mode: any passband is taken, and none is sent.
 Answer SetMode(const Arguments& arguments, const std::string& request) {
   if (arguments.size() < 2 || !ParseWholeNumber(arguments[1])) return Failed(kInvalid);
-  const RemoteMode* mode = ModeOfName(arguments[0]);
+  const Mode* mode = ModeOfName(arguments[0]);
   if (!mode) return Failed(kInvalid);
   if (rigctl::SetsRefusedNow()) return Failed(kRejected);
-  rigctl::QueueRemoteSet(kRemoteMode, mode->modeText, request);
+  rigctl::QueueRemoteSet(kRemoteMode, mode->text, request);
   return {};
 }
 
@@ -181,7 +216,7 @@ Answer CheckVfo(const Arguments&, const std::string&) { return {kOk, {{"ChkVFO",
 
 Answer DumpState(const Arguments&, const std::string&) {
   Answer answer;
-  for (const char* line : kStateLines) answer.values.emplace_back("", line);
+  for (const std::string& line : StateLines()) answer.values.emplace_back("", line);
   return answer;
 }
 

@@ -4,6 +4,7 @@
 // at all costs the panel and the other clients nothing.
 #include <algorithm>
 #include <cstdio>
+#include <string>
 #include <vector>
 
 #include "rigctl/rigctl.h"
@@ -11,7 +12,7 @@
 #include "runtime/platform/clock.h"
 #include "runtime/platform/net_sockets.h"
 #include "runtime/window.h"
-#include "state/rigctl.h"
+#include "state/reset.h"
 
 namespace kestrel {
 namespace {
@@ -20,12 +21,23 @@ constexpr std::size_t kLineMax = 1024;      // a longer line is not this protoco
 constexpr int kReadPerPass = 4096;          // per client and pass, so none holds the loop
 constexpr std::size_t kOutputMax = 65536;   // answers left unread before the client is dropped
 constexpr int kAcceptsPerPass = 16;
+constexpr int kMaxClients = 32;
+
+struct Client {
+  int handle = -1;            // the connection, -1 for a free entry
+  std::string input;          // bytes received, not yet a complete line
+  std::string output;         // answers not yet taken by the client
+  long long lastHeardMs = 0;  // steady clock: connected, or last sent something
+};
+
+KESTREL_STATE(int, listener, -1);  // listening handle, -1 while closed
+KESTREL_STATE_ARRAY(Client, clients, kMaxClients);
 
 platform::NetSockets& Sockets() { return platform::GetNetSockets(); }
 
-void DropClient(RigctlClient& client) {
+void DropClient(Client& client) {
   Sockets().Close(client.handle);
-  client = RigctlClient{};
+  client = Client{};
 }
 
 // The loop's wait ends when the listener or a client has something to read; the sockets
@@ -34,8 +46,8 @@ std::vector<int> watched_handles;
 
 void WakeOnClients() {
   std::vector<int> handles;
-  if (RigctlListener >= 0) handles.push_back(RigctlListener);
-  for (const auto& client : RigctlClients) {
+  if (listener >= 0) handles.push_back(listener);
+  for (const auto& client : clients) {
     if (client.handle >= 0) handles.push_back(client.handle);
   }
   for (const int handle : watched_handles) {
@@ -49,9 +61,9 @@ void WakeOnClients() {
 }
 
 // The client that has sent nothing for the longest time.
-RigctlClient& LongestIdleClient() {
-  RigctlClient* idlest = &RigctlClients[0];
-  for (auto& client : RigctlClients) {
+Client& LongestIdleClient() {
+  Client* idlest = &clients[0];
+  for (auto& client : clients) {
     if (client.lastHeardMs < idlest->lastHeardMs) idlest = &client;
   }
   return *idlest;
@@ -61,10 +73,10 @@ RigctlClient& LongestIdleClient() {
 // way to the newcomer, so idle connections never lock other programs out.
 void AcceptClients() {
   for (int taken = 0; taken < kAcceptsPerPass; ++taken) {
-    const int handle = Sockets().Accept(RigctlListener);
+    const int handle = Sockets().Accept(listener);
     if (handle < 0) return;
-    RigctlClient* place = nullptr;
-    for (auto& client : RigctlClients) {
+    Client* place = nullptr;
+    for (auto& client : clients) {
       if (client.handle < 0) {
         place = &client;
         break;
@@ -74,14 +86,14 @@ void AcceptClients() {
       place = &LongestIdleClient();
       DropClient(*place);
     }
-    *place = RigctlClient{};
+    *place = Client{};
     place->handle = handle;
     place->lastHeardMs = platform::GetClock().SteadyMilliseconds();
   }
 }
 
 // False when the client has gone or is dropped.
-bool ReadClient(RigctlClient& client) {
+bool ReadClient(Client& client) {
   char buffer[kReadPerPass];
   const int count = Sockets().Receive(client.handle, buffer, kReadPerPass);
   if (count < 0) return false;
@@ -90,7 +102,7 @@ bool ReadClient(RigctlClient& client) {
   return true;
 }
 
-bool AnswerLines(RigctlClient& client) {
+bool AnswerLines(Client& client) {
   std::size_t end;
   while ((end = client.input.find('\n')) != std::string::npos) {
     if (end > kLineMax) return false;
@@ -110,7 +122,7 @@ bool AnswerLines(RigctlClient& client) {
   return client.input.size() <= kLineMax;
 }
 
-bool SendAnswers(RigctlClient& client) {
+bool SendAnswers(Client& client) {
   if (client.output.empty()) return true;
   const int sent = Sockets().Send(client.handle, client.output.data(),
                                   static_cast<int>(client.output.size()));
@@ -148,8 +160,8 @@ bool StartRigControl(const std::string& address, int port) {
   StopRigControl();
   int boundPort = 0;
   std::string error;
-  RigctlListener = Sockets().Listen(address, port, boundPort, error);
-  if (RigctlListener < 0) {
+  listener = Sockets().Listen(address, port, boundPort, error);
+  if (listener < 0) {
     std::fprintf(stderr, "kestrel: rig control port %s not opened: %s\n",
                  HostPortText(address, port).c_str(), error.c_str());
     return false;
@@ -160,9 +172,9 @@ bool StartRigControl(const std::string& address, int port) {
 }
 
 void ServeRigControl() {
-  if (RigctlListener < 0) return;
+  if (listener < 0) return;
   AcceptClients();
-  for (auto& client : RigctlClients) {
+  for (auto& client : clients) {
     if (client.handle < 0) continue;
     // A client that has finished sending still gets the answers to what it sent.
     const bool open = ReadClient(client);
@@ -173,11 +185,11 @@ void ServeRigControl() {
 }
 
 void StopRigControl() {
-  for (auto& client : RigctlClients) {
+  for (auto& client : clients) {
     if (client.handle >= 0) DropClient(client);
   }
-  if (RigctlListener >= 0) Sockets().Close(RigctlListener);
-  RigctlListener = -1;
+  if (listener >= 0) Sockets().Close(listener);
+  listener = -1;
   WakeOnClients();
 }
 

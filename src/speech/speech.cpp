@@ -93,7 +93,7 @@ void SpeakSignalLevel() {
 }
 
 bool SaidLinkLost() {
-  if (LinkLost == kLinkWorking) return false;
+  if (LinkCondition == kLinkWorking) return false;
   SayWord("lost");
   return true;
 }

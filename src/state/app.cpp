@@ -21,6 +21,8 @@ KESTREL_STATE(int, KeyQueueCount, 0);
 KESTREL_STATE(int, PollState, kServeKeys);
 KESTREL_STATE(int, ReceiverScanning, 0);
 KESTREL_STATE(int, SignalLevel, 0);
+KESTREL_STATE(int, LevelReading, 0);
+KESTREL_STATE(int, SquelchReading, 0);
 KESTREL_STATE(Text, LevelBarText);
 KESTREL_STATE(int, MemoryScanState, kNoMemoryScan);
 KESTREL_STATE(int, StopHoldoff, 0);

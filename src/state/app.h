@@ -11,8 +11,8 @@ namespace kestrel {
 inline constexpr int kKeyQueueSize = 20;
 
 extern WindowRecord MainWindow;  // the only window
-extern Text VersionText;         // "4.0c"
-extern Text TitleText;           // "*** Kestrel V 4.0c ***"
+extern Text VersionText;         // kPanelVersion (state/version.h)
+extern Text TitleText;           // screen::kTitleLine
 extern FileVariable ConfigFile;  // open only while the configuration is read
 extern Text ConfigLine;          // each configuration line in turn
 extern Text PortText;            // configuration line 1 from its fifth character
@@ -33,6 +33,8 @@ inline constexpr int kWaitForScanStop = 5;    // one tick of delay after a memor
 inline constexpr int kShowScanFrequency = 6;  // where the memory scan stopped
 extern int ReceiverScanning;           // 1 when the last level reply carried "%" third
 extern int SignalLevel;                // signal level in bar cells
+extern int LevelReading;               // the receiver's last level reading, 0..255
+extern int SquelchReading;             // the last level reply's squelch: 1 open, 0 closed
 extern Text LevelBarText;              // 18 asterisks
 extern int MemoryScanState;            // the receiver's memory scan, one of:
 inline constexpr int kNoMemoryScan = 0;

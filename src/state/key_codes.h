@@ -2,6 +2,8 @@
 // virtual-key codes of the key-down event. Letters arrive as their upper-case codes whatever the shift state.
 #pragma once
 
+#include "state/bank_letters.h"
+
 namespace kestrel::keys {
 
 inline constexpr int kReplyMarker = 0;  // queue entry after every key: read the reply
@@ -28,7 +30,7 @@ inline constexpr int kFullStop = 190;  // the main keyboard's full stop, taken a
 // A letter key's code is the code of its upper-case character: Letter('W') is 87.
 constexpr int Letter(char upper) { return upper; }
 
-inline constexpr int kFirstBankLetter = Letter('A');
-inline constexpr int kLastBankLetter = Letter('J');
+inline constexpr int kFirstBankLetter = Letter(kFirstBank);
+inline constexpr int kLastBankLetter = Letter(kLastBank);
 
 }  // namespace kestrel::keys

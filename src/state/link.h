@@ -17,11 +17,10 @@ inline constexpr int kLinkConnecting = -1;  // not yet
 inline constexpr int kLinkGivenUp = 0;      // no longer waited for
 inline constexpr int kLinkAnswered = 1;
 extern Text DisplayLine;   // "Connecting" until the first reply, then ">"
-extern int LinkLost;       // whether the link works, one of:
+extern int LinkCondition;  // whether the link works, one of:
 inline constexpr int kLinkWorking = 0;
 inline constexpr int kLinkLost = 1;      // port gone, opened again once a second
 inline constexpr int kLinkReopened = 2;  // opened again, waiting for the answer to "LM"
-extern int ReopenCountdown;  // ticks until the next reopening, or left for the answer
 extern int CommandsDropped;  // commands not sent since the link was lost
 
 // Trace state shared with the main line and the command entry.

@@ -6,9 +6,7 @@
 namespace kestrel {
 
 inline constexpr int kDefaultRecordingsMb = 500;
-// The configuration lines that may follow the five others: the input, the folder's size.
-inline constexpr const char* kAudioInputKey = "AudioIn:";
-inline constexpr const char* kRecordingsLimitKey = "RecordingsMB:";
+// Their configuration lines: config::kAudioInputKey and config::kRecordingsLimitKey.
 inline constexpr int kLargestRecordingsMb = 1000000;
 
 extern Text AudioInputText;    // the sound input the receiver's audio comes in on; "" for none

@@ -90,7 +90,7 @@ TEST_F(LinkWatchTest, ALostLinkIsSaidEndsTheSearchServesKeysAndIsTakenBackOnceAS
   EXPECT_EQ(sound.Words(), std::vector<std::string>{"connected"});
   EXPECT_EQ(line->TakeWritten(), "LM\rVA0145.50000\rMD2\rST025000\rAT0\r");
   EXPECT_EQ(DrawnAt(270, 320).back(), std::string(26, ' '));
-  EXPECT_EQ(LinkLost, kLinkWorking);
+  EXPECT_EQ(LinkCondition, kLinkWorking);
   Tick();
   Tick();
   EXPECT_EQ(line->written, "LM\r");  // polling goes on
@@ -120,7 +120,7 @@ TEST_F(LinkWatchTest, OnlyWhatWasOpenIsOpenedAgainAndCommandsForALostReceiverAre
   line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
     if (block == "LM\r") self.Feed("LM 048\r\n");
   };
-  EXPECT_GT(TicksUntil([&] { return LinkLost == kLinkWorking; }, 12), 0);
+  EXPECT_GT(TicksUntil([&] { return LinkCondition == kLinkWorking; }, 12), 0);
   CloseFile(TraceFile);
   EXPECT_EQ(other.opens, 0);
   std::vector<std::string> trace;
@@ -143,11 +143,11 @@ TEST_F(LinkWatchTest, AReopenedPortThatStaysSilentIsClosedAndTriedAgain) {
   line->vanished = true;
   Tick();
   line->vanished = false;  // the device is there, the receiver does not answer
-  EXPECT_GT(TicksUntil([&] { return LinkLost == kLinkReopened; }, 10), 0);
-  EXPECT_GT(TicksUntil([&] { return LinkLost == kLinkLost; }, 10), 0);
+  EXPECT_GT(TicksUntil([&] { return LinkCondition == kLinkReopened; }, 10), 0);
+  EXPECT_GT(TicksUntil([&] { return LinkCondition == kLinkLost; }, 10), 0);
   EXPECT_EQ(sound.Words(), std::vector<std::string>{"lost"});
   EXPECT_EQ(line->open, false);
-  EXPECT_GT(TicksUntil([&] { return LinkLost == kLinkReopened; }, 10), 0);
+  EXPECT_GT(TicksUntil([&] { return LinkCondition == kLinkReopened; }, 10), 0);
 }
 
 }  // namespace

@@ -3,6 +3,7 @@
 #include "polling_fixture.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
+#include "state/app.h"
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"

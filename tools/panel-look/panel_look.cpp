@@ -58,7 +58,7 @@ void Say(const std::string& line) {
 
 void DrawTitle() {
   MoveTo(kTitle.x, kTitle.y);
-  Print(panel, "*** Kestrel V 4.0c ***");
+  Print(panel, kTitleLine);
 }
 
 void DrawReceiverLines() {

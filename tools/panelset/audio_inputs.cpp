@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "panelset.h"
+#include "runtime/config_format.h"
 #include "runtime/platform/linux_capture.h"
 #include "state/recordings.h"
 
@@ -21,12 +22,12 @@ std::vector<std::string> InputNames() {
 std::vector<std::string> RecordingLines(const Settings& settings) {
   if (settings.audioIn.empty() && settings.recordingsMb == 0) return {};
   const int mb = settings.recordingsMb == 0 ? kDefaultRecordingsMb : settings.recordingsMb;
-  return {kAudioInputKey + settings.audioIn, kRecordingsLimitKey + std::to_string(mb)};
+  return {config::kAudioInputKey + settings.audioIn, config::kRecordingsLimitKey + std::to_string(mb)};
 }
 
 void ReadRecordingLines(const std::vector<std::string>& lines, Settings& settings) {
   for (const std::string& line : lines) {
-    const std::string input(kAudioInputKey), limit(kRecordingsLimitKey);
+    const std::string input(config::kAudioInputKey), limit(config::kRecordingsLimitKey);
     if (line.rfind(input, 0) == 0) settings.audioIn = line.substr(input.size());
     // A size the panel could not use is left out, as the panel leaves it.
     if (line.rfind(limit, 0) == 0) ReadRecordingsMb(line.substr(limit.size()), settings);

@@ -23,7 +23,6 @@ namespace {
 
 namespace fs = std::filesystem;
 
-constexpr int kConfigLineCount = 5;
 constexpr int kLowestPort = 1;
 constexpr int kHighestPort = 9;
 
@@ -68,7 +67,7 @@ constexpr const char* kUsageOptions =
 std::string OnOff(bool on) { return on ? "on" : "off"; }
 
 std::string VoiceName(int voice) {
-  return voice == kVoiceSystem ? "system" : OnOff(voice != kVoiceOff);
+  return voice == config::kVoiceSystem ? "system" : OnOff(voice != config::kVoiceOff);
 }
 std::string PortName(int port) { return "COM" + std::to_string(port); }
 
@@ -119,13 +118,13 @@ struct Option {
 
 std::string ReadVoice(const std::string& value, Settings& settings) {
   if (value == "system") {
-    settings.voice = kVoiceSystem;
+    settings.voice = config::kVoiceSystem;
     return {};
   }
   bool on = false;
   std::string problem = ReadSwitch("--voice", value, on);
   if (!problem.empty()) return "--voice takes 'on', 'off' or 'system', not '" + value + "'";
-  settings.voice = on ? kVoiceOn : kVoiceOff;
+  settings.voice = on ? config::kVoiceOn : config::kVoiceOff;
   return {};
 }
 
@@ -256,14 +255,13 @@ int Refuse(std::ostream& err, const std::string& problem) {
 }  // namespace
 
 std::vector<std::string> ConfigLines(const Settings& settings) {
-  // The panel reads line 1 from its fifth character (the port's last character is its
-  // digit), line 2 from the seventh, and the seventh character of lines 4 and 5.
+  using namespace config;
   std::vector<std::string> lines{
-      "Com=" + PortName(settings.port),
-      "Baud: " + std::to_string(settings.baud),
-      "Bits:8N2",
-      "Voice:" + std::to_string(settings.voice),
-      "Debug:" + std::string(settings.debug ? "1" : "0"),
+      LineText(kPortLine, PortName(settings.port)),
+      LineText(kBaudLine, std::to_string(settings.baud)),
+      LineText(kShapeLine, kLineShape),
+      LineText(kVoiceLine, std::to_string(settings.voice)),
+      LineText(kDebugLine, settings.debug ? "1" : "0"),
   };
   for (const std::string& line : RecordingLines(settings)) lines.push_back(line);
   return lines;
@@ -273,21 +271,23 @@ Settings ReadExistingSettings() {
   Settings settings;
   FileVariable file;
   if (OpenFile(file, kConfigFileName, "R") != 0) return settings;
-  Text lines[kConfigLineCount];
-  for (Text& line : lines) ReadLine(file, line);
+  Text line;
+  Text values[config::kLineCount];
+  config::ReadValues(file, line, values);
   std::vector<std::string> recordingLines;
-  for (Text line; recordingLines.size() < 2 && ReadLine(file, line) == 0;) {
+  while (recordingLines.size() < 2 && ReadLine(file, line) == 0) {
     recordingLines.push_back(line.str());
   }
   CloseFile(file);
   ReadRecordingLines(recordingLines, settings);
-  const int port = StoreInteger(TextToNumber(Right(Mid(lines[0].str(), 5), 1)));
+  const int port = StoreInteger(TextToNumber(Right(values[config::kPortLine].str(), 1)));
   if (port >= kLowestPort && port <= kHighestPort) settings.port = port;
-  const int baud = StoreInteger(TextToNumber(Mid(lines[1].str(), 7)));
+  const int baud = StoreInteger(TextToNumber(values[config::kBaudLine].str()));
   if (platform::IsSettableSpeed(baud)) settings.baud = baud;
-  const int voice = StoreInteger(TextToNumber(Mid(lines[3].str(), 7, 1)));
+  const int voice = config::SwitchValue(values[config::kVoiceLine]);
+  using namespace config;
   settings.voice = voice == kVoiceSystem ? kVoiceSystem : (voice != 0 ? kVoiceOn : kVoiceOff);
-  settings.debug = StoreInteger(TextToNumber(Mid(lines[4].str(), 7, 1))) == 1;
+  settings.debug = config::SwitchValue(values[config::kDebugLine]) == 1;
   return settings;
 }
 

@@ -6,25 +6,21 @@
 #include <string>
 #include <vector>
 
+#include "runtime/config_format.h"
+
 namespace kestrel::panelset {
 
-inline constexpr const char* kConfigFileName = "KESTREL.CFG";
+inline constexpr const char* kConfigFileName = config::kFileName;
 
 // Exit codes.
 inline constexpr int kDone = 0;
 inline constexpr int kWriteFailed = 1;  // a file or link could not be written
 inline constexpr int kRefused = 2;      // bad option or value; nothing was written
 
-// The speech character of KESTREL.CFG. A panel that knows no system voice takes any digit
-// but 0 as speech on, so it plays its recorded words for kVoiceSystem.
-inline constexpr int kVoiceOff = 0;
-inline constexpr int kVoiceOn = 1;
-inline constexpr int kVoiceSystem = 2;  // the speech server says the words
-
 struct Settings {
   int port = 1;         // 1..9: the panel takes the port from one digit
   int baud = 9600;
-  int voice = kVoiceOn;  // kVoiceOff, kVoiceOn (the recorded words) or kVoiceSystem
+  int voice = config::kVoiceOn;  // the voice character of KESTREL.CFG (config::kVoice...)
   bool debug = false;
   std::string device;   // serial device to link as COMn; "" for no link
   std::string audioIn;  // the sound input hits are recorded from; "" for none
