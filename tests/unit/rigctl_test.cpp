@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "commands/pending_commands.h"
 #include "polling_fixture.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
@@ -146,6 +147,17 @@ TEST_F(RigctlTest, SetsAreRefusedWhileTheOperatorScansAndWaitWhileHeTypes) {
   EXPECT_TRUE(RemoteSets.empty());
   Tick();
   EXPECT_EQ(line->TakeWritten(), "LM\r");
+}
+
+TEST_F(RigctlTest, ASetWaitsWhileACommandWaitsForItsArgument) {
+  PendingCommand = kPendingIncr;  // the step asked for, its digits not yet typed
+  EXPECT_EQ(Ask("F 145600000"), "RPRT 0\n");
+  LevelPoll("LM 000\r\n");
+  EXPECT_EQ(line->TakeWritten(), "LM\r");
+  EXPECT_EQ(RemoteSets.size(), 1u);
+  PendingCommand = kNothingPending;
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "VA0145.60000\r");
 }
 
 // While a word is heard only the lines that queue nothing are answered.
