@@ -27,15 +27,6 @@ class OperatorKeysTest : public PollingTest {
     NoiseLimiterOn = 1;
     SignalLevel = 10;
   }
-  // A key pressed and served, then its reply marker: the words it said.
-  Words Key(char letter) {
-    sound.Clear();
-    Press(letter);
-    Release(letter);
-    Tick();
-    Tick();
-    return sound.Words();
-  }
 };
 
 TEST_F(OperatorKeysTest, StatusSaysTheWholeStateAndEndsNoScanNorSendsAnything) {

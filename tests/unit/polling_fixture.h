@@ -35,6 +35,15 @@ class PollingTest : public fakes::KestrelTest {
   void Press(int key) { Send(256, key); }
   void Release(int key) { Send(257, key); }
   void Tick() { Send(275, 1); }
+  // A key pressed and served, then its reply marker: the words it said.
+  std::vector<std::string> Key(char letter) {
+    sound.Clear();
+    Press(letter);
+    Release(letter);
+    Tick();
+    Tick();
+    return sound.Words();
+  }
 
   // One level poll from an idle poller: "LM" is sent, then the reply is read.
   void LevelPoll(const std::string& reply) {

@@ -82,14 +82,6 @@ class RecordingsTest : public PollingTest {
     ASSERT_TRUE(writer.Finish());
     ::close(folder);
   }
-  Words Key(char letter) {
-    sound.Clear();
-    Press(letter);
-    Release(letter);
-    Tick();
-    Tick();
-    return sound.Words();
-  }
 
   fakes::FakeSoundCapture capture;
 };
