@@ -39,8 +39,7 @@ KESTREL_STATE(int, held_hit, 0);  // the recorder's number of the held hit; 0: n
 KESTREL_STATE(std::string, held_name, "");
 KESTREL_STATE(long long, playing_until_ms, 0);  // a recording plays until then
 
-void StopRecorder() { recorder.reset(); }
-const state::OnReset kStopAtReset{StopRecorder};
+const state::OnReset kStopAtReset{StopRecordings};
 
 // "AudioIn:NAME" gives NAME; any other line gives nothing.
 bool ValueAfter(const std::string& line, const std::string& key, std::string& value) {
