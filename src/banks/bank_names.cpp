@@ -2,8 +2,6 @@
 
 #include <string_view>
 
-#include "runtime/text.h"
-
 namespace kestrel {
 namespace {
 
@@ -24,10 +22,6 @@ bool IsSafeBankFileName(const std::string& name) {
     if (!IsKeyCharacter(c)) return false;
   }
   return true;
-}
-
-std::string BankNumberOf(const std::string& name) {
-  return Mid(name, Length(kBankNamePrefix) + 1, 2);
 }
 
 }  // namespace kestrel

@@ -4,10 +4,10 @@
 
 #include <string>
 
+#include "state/bank_layout.h"
+
 namespace kestrel {
 
-inline constexpr const char* kBankNamePrefix = "bank";
-inline constexpr const char* kBankNameSuffix = ".dat";
 inline constexpr const char* kSearchListName = "bank00.dat";  // the search's finds
 
 // "bank" + key + ".dat".
@@ -16,7 +16,5 @@ std::string BankFileNameOf(const std::string& key);
 // of the working folder. A key typed with "/", "\", a NUL or any other character, or a name
 // cut short by the text limit, names no bank.
 bool IsSafeBankFileName(const std::string& name);
-// The bank number a file name carries: the two characters after "bank" ("bank07.dat": "07").
-std::string BankNumberOf(const std::string& name);
 
 }  // namespace kestrel
