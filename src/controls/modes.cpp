@@ -94,16 +94,9 @@ void SendModeQuietly() {
 }
 
 void ToggleAttenuator() {
-  if (AttenuatorOn == 0) {
-    AttenuatorOn = 1;
-    CommandText = kCommandAttenuatorOn;
-    SayWord("atton");
-  } else {
-    AttenuatorOn = 0;
-    CommandText = kCommandAttenuatorOff;
-    SayWord("attoff");
-  }
-  SendCommand();
+  AttenuatorOn = AttenuatorOn == 0 ? 1 : 0;
+  SayAttenuator();
+  SendAttenuatorCommand();
 }
 
 void SendModeCommand() {

@@ -19,13 +19,15 @@ namespace kestrel {
 namespace {
 
 struct AttenuatorWord {
-  const char* text;  // the attenuator's text as shown
-  const char* word;  // the file spoken for it
+  const char* text;        // the attenuator's text as shown
+  const char* word;        // said when it is switched, and in the status
+  const char* spokenWord;  // said by SpeakMode for this text
 };
 
-// SpeakMode also names the attenuator texts.
+// Off, then on: the row of AttenuatorOn. SpeakMode also names the attenuator texts.
 // voice-words: column 2
-constexpr AttenuatorWord kAttenuatorWords[] = {{"ATT ON", "atton.wav"}, {"ATT OFF", "attoff.wav"}};
+constexpr AttenuatorWord kAttenuatorWords[] = {{"ATT OFF", "attoff", "attoff.wav"},
+                                               {"ATT ON", "atton", "atton.wav"}};
 
 // A number text with a point loses its trailing zeros but keeps one digit after the point:
 // 145.500 is spoken 145.5, 145.000 and 145. are spoken 145.0.
@@ -105,8 +107,10 @@ void SpeakMode() {
     if (SpokenText == mode.text) SayWord(mode.spokenWord);
   }
   for (const auto& row : kAttenuatorWords) {
-    if (SpokenText == row.text) SayWord(row.word);
+    if (SpokenText == row.text) SayWord(row.spokenWord);
   }
 }
+
+void SayAttenuator() { SayWord(kAttenuatorWords[AttenuatorOn == 1 ? 1 : 0].word); }
 
 }  // namespace kestrel

@@ -26,6 +26,8 @@ namespace kestrel {
 void SpeakFrequency();
 // Speaks the word of ModeText (copied into SpokenText).
 void SpeakMode();
+// Says whether the attenuator is on: "atton" or "attoff", after AttenuatorOn.
+void SayAttenuator();
 // Speaks SignalLevel as "s" and a digit, with "plus" above 9.
 void SpeakSignalLevel();
 // While the receiver's link is lost (or reopened and not yet answering): says "lost" and
