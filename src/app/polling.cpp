@@ -13,7 +13,7 @@
 #include "link/receiver_commands.h"
 #include "link/replies.h"
 #include "operator/hit_log.h"
-#include "operator/operator_keys.h"
+#include "operator/level_tones.h"
 #include "rigctl/rigctl.h"
 #include "runtime/text.h"
 #include "runtime/window.h"

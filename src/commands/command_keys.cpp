@@ -1,10 +1,16 @@
-// The command keys: each is one key that acts at once or leaves a pending command whose
-// argument is typed next. The tables list them in the order in which they are tested.
+// What a key does, once it is neither a digit, the point, "Q" nor the test command (those
+// HandleKey takes first): one table of rows in the order in which they are tested. The
+// command keys act at once or leave a pending command whose argument is typed next.
+#include <limits>
+
 #include "banks/search.h"
+#include "commands/commands.h"
 #include "commands/commands_internal.h"
 #include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "display/display.h"
+#include "operator/recordings.h"
+#include "speech/read_outs.h"
 #include "speech/speech.h"
 #include "state/app.h"
 #include "state/banks.h"
@@ -12,16 +18,18 @@
 #include "state/controls.h"
 #include "state/key_codes.h"
 #include "state/modes.h"
+#include "state/operator.h"
 #include "state/speech.h"
 
 namespace kestrel::command_parts {
 namespace {
 
 struct CommandKey {
-  int firstCode;  // the key, or the first of a run of keys (F1 to F7)
+  int firstCode;   // the key, or the first of a run of keys (F1 to F7)
   int lastCode;
   void (*act)();
-  bool goesOn;    // after acting the key is tested further (it matches nothing more)
+  bool goesOn;     // after acting the key is tested further
+  bool (*when)();  // the row takes its keys only while this holds; nullptr: always
 };
 
 void StartLimitEntry(const char* word, PendingValue pending) {
@@ -34,22 +42,6 @@ void StartArgumentEntry(const char* word, PendingValue pending) {
   SayWord(word);
   PendingCommand = pending;
   ArgumentText = "";
-}
-
-// The receiver is sweeping or scanning its memory: it has no single frequency to say.
-bool ReceiverHasNoSingleFrequency() {
-  return MemoryScanState == kMemoryScanStarted || MemoryScanState == kMemoryScanReported ||
-         (ListState > kListBrowsing && ReceiverScanning == 1);
-}
-
-void SayFrequency() {
-  if (ReceiverHasNoSingleFrequency()) {
-    SayWord("scan");
-    return;
-  }
-  SpokenText = FrequencyText;
-  SpeakFrequency();
-  if (MemoryScanState == kNoMemoryScan) SpeakMode();
 }
 
 void BrowseOrTuneByKilohertz() {
@@ -75,8 +67,12 @@ bool FineTuningRefused() {
 
 void ToggleScanVoice() {
   ScanVoice = 1 - ScanVoice;
-  SayWord("svoice");
-  SayWord(ScanVoice == 1 ? "on" : "off");
+  SayOnOff("svoice", ScanVoice);
+}
+
+void ToggleLevelTones() {
+  LevelTones = 1 - LevelTones;
+  SayOnOff("tone", LevelTones);
 }
 
 void ToggleStopMode() {
@@ -93,12 +89,73 @@ void PassOrPut() {
   StartArgumentEntry("put", kPendingPut);
 }
 
-constexpr CommandKey Key(char letter, void (*act)(), bool goesOn = false) {
-  return {keys::Letter(letter), keys::Letter(letter), act, goesOn};
+void StartWriteEntry() {
+  SayWord("write");
+  SayWord("fromb");
+  PendingCommand = kPendingWrite;
+  ArgumentText = "";
 }
-constexpr CommandKey Key(int code, void (*act)()) { return {code, code, act, false}; }
 
-constexpr CommandKey kKeysBeforeScanEnd[] = {
+// A freshly started memory scan ends with the first key that is not taken before this rule.
+void EndFreshMemoryScan() {
+  SayWord("exitscan");
+  MemoryScanState = kNoMemoryScan;
+}
+
+void StartSearchOrListScan() {
+  PendingCommand = kNothingPending;
+  if (SaidLinkLost()) return;  // neither the search nor the list scan starts
+  if (ListState == kNoList) {
+    StartSearch();
+    return;
+  }
+  StartListScan();
+  // The list scan's key is not taken before the scan-end rule: that rule acts on it too.
+  if (MemoryScanState == kMemoryScanStarted) EndFreshMemoryScan();
+}
+
+void ExecuteOnEnter() {
+  EndSearch();
+  ExecutePendingCommand();
+}
+
+bool NothingPending() { return PendingCommand == kNothingPending; }
+
+constexpr int kLowestCode = std::numeric_limits<int>::min();
+constexpr int kHighestCode = std::numeric_limits<int>::max();
+
+constexpr CommandKey Key(char letter, void (*act)(), bool goesOn = false) {
+  return {keys::Letter(letter), keys::Letter(letter), act, goesOn, nullptr};
+}
+constexpr CommandKey Key(int code, void (*act)()) { return {code, code, act, false, nullptr}; }
+constexpr CommandKey KeyWhen(char letter, bool (*when)(), void (*act)()) {
+  return {keys::Letter(letter), keys::Letter(letter), act, false, when};
+}
+constexpr CommandKey AnyKeyWhen(bool (*when)(), void (*act)(), bool goesOn = false) {
+  return {kLowestCode, kHighestCode, act, goesOn, when};
+}
+
+// The first row that takes the key acts on it; only a row that goes on lets the rows after
+// it test the key too.
+constexpr CommandKey kCommandKeys[] = {
+    // The operator's keys. With a command waiting for its argument they are keys like any
+    // other, and J plays back only with recordings chosen.
+    KeyWhen('V', NothingPending, +[] { SpeakYieldingToKeys(SayStatus); }),
+    KeyWhen('Y', NothingPending, +[] { SpeakYieldingToKeys(SayAgain); }),
+    KeyWhen('U', NothingPending, ToggleLevelTones),
+    KeyWhen('J', +[] { return NothingPending() && RecordingsChosen(); }, PlayRecordedHit),
+    // During "write" every key but Enter is the receiver's bank letter.
+    AnyKeyWhen(+[] { return PendingCommand == kPendingWrite && KeyCode != keys::kEnter; },
+               TakeWriteBankLetter),
+    Key('W', StartWriteEntry),
+    Key('R', StartSearchOrListScan),
+    Key(keys::kEnter, ExecuteOnEnter),
+    AnyKeyWhen(+[] { return PendingCommand == kPendingRadbank; }, TakeRadbankLetter),
+    // Any other key cancels a limit or step entry silently, and is tested further.
+    AnyKeyWhen(+[] {
+      return PendingCommand == kPendingStart || PendingCommand == kPendingEnd ||
+             PendingCommand == kPendingIncr;
+    }, +[] { PendingCommand = kNothingPending; }, true),
     Key('Z', CheckBankSettings),
     Key('S', +[] { StartLimitEntry("start", kPendingStart); }),
     Key('K', +[] {
@@ -106,7 +163,7 @@ constexpr CommandKey kKeysBeforeScanEnd[] = {
       SayWord("kill");
       PendingCommand = kPendingKill;
     }),
-    Key('F', SayFrequency),
+    Key('F', SayTunedFrequency),
     Key('H', +[] { SayWordInBackground("help"); }),
     Key(keys::kUp, BrowseOrTuneByKilohertz),
     Key(keys::kDown, BrowseOrTuneByKilohertz),
@@ -114,9 +171,9 @@ constexpr CommandKey kKeysBeforeScanEnd[] = {
       if (PendingCommand == kNothingPending) StartArgumentEntry("delete", kPendingDelete);
     }),
     Key('M', +[] { if (!SaidLinkLost()) SpeakSignalLevel(); }),
-};
-
-constexpr CommandKey kKeysAfterScanEnd[] = {
+    // The scan-end rule. A Space never ends the scan: it is what lets a halted scan go on.
+    AnyKeyWhen(+[] { return MemoryScanState == kMemoryScanStarted && KeyCode != keys::kSpace; },
+               EndFreshMemoryScan, true),
     Key('E', +[] { StartLimitEntry("end", kPendingEnd); }),
     Key('N', ToggleScanVoice),
     Key('I', +[] { StartLimitEntry("incr", kPendingIncr); }),
@@ -125,8 +182,8 @@ constexpr CommandKey kKeysAfterScanEnd[] = {
       SayWord("radbank");
       PendingCommand = kPendingRadbank;  // the last bank letter stays: "G", Enter repeats it
     }),
-    {modes::kFirstModeKey, modes::kLastModeKey, SelectModeOfKey, false},
-    Key('C', ToggleStopMode, true),
+    {modes::kFirstModeKey, modes::kLastModeKey, SelectModeOfKey, false, nullptr},
+    Key('C', ToggleStopMode, true),  // goes on, though no row after it takes "C"
     Key(keys::kLeft, +[] { if (!FineTuningRefused()) TuneByHundredHertz(); }),
     Key(keys::kRight, +[] { if (!FineTuningRefused()) TuneByHundredHertz(); }),
     Key(keys::kPageUp, +[] { if (!FineTuningRefused()) TuneByStep(); }),
@@ -139,45 +196,15 @@ constexpr CommandKey kKeysAfterScanEnd[] = {
     Key('T', +[] { StartArgumentEntry("transfer", kPendingTransfer); }),
 };
 
-template <std::size_t N>
-bool ActOnKeyOf(const CommandKey (&table)[N]) {
-  bool matched = false;
-  for (const auto& key : table) {
-    if (KeyCode < key.firstCode || KeyCode > key.lastCode) continue;
-    key.act();
-    matched = true;
-    if (!key.goesOn) break;
-  }
-  return matched;
-}
-
 }  // namespace
 
-bool ActOnEarlyKey() {
-  if (KeyCode == keys::Letter('W')) {
-    SayWord("write");
-    SayWord("fromb");
-    PendingCommand = kPendingWrite;
-    ArgumentText = "";
-    return true;
+void ActOnCommandKey() {
+  for (const auto& key : kCommandKeys) {
+    if (KeyCode < key.firstCode || KeyCode > key.lastCode) continue;
+    if (key.when != nullptr && !key.when()) continue;
+    key.act();
+    if (!key.goesOn) return;
   }
-  if (KeyCode == keys::Letter('R')) {
-    PendingCommand = kNothingPending;
-    if (SaidLinkLost()) return true;  // neither the search nor the list scan starts
-    if (ListState == kNoList) {
-      StartSearch();
-      return true;
-    }
-    StartListScan();
-    return false;  // only the scan-end rule can still act on it
-  }
-  return false;
 }
-
-void SayTunedFrequency() { SayFrequency(); }
-
-bool ActOnKeyBeforeScanEnd() { return ActOnKeyOf(kKeysBeforeScanEnd); }
-
-void ActOnKeyAfterScanEnd() { ActOnKeyOf(kKeysAfterScanEnd); }
 
 }  // namespace kestrel::command_parts

@@ -8,14 +8,13 @@ namespace kestrel::command_parts {
 // speech off.
 void Pause();
 
-// "W" and "R", acted on before Enter. True when the call of HandleKey ends here.
-bool ActOnEarlyKey();
-// The keys "Z", "S", "K", "F", "H", Up, Down, "D", "M". True when one of them matched.
-bool ActOnKeyBeforeScanEnd();
-// The keys "E" to "T" tested after the scan-end rule.
-void ActOnKeyAfterScanEnd();
+// Acts on KeyCode by the key table, after HandleKey has taken the digits, the point, "Q"
+// and the test command.
+void ActOnCommandKey();
+// The bank letter typed as the argument of "write" (any key but Enter) and of "radbank".
+void TakeWriteBankLetter();
+void TakeRadbankLetter();
 
-void SayTunedFrequency();  // what "F" says: the frequency and the mode, or "scan"
 void CheckBankSettings();  // "Z"
 void StartListScan();      // "R" with a list loaded
 void BrowseList();         // Up and Down with a list loaded for browsing

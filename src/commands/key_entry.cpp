@@ -1,5 +1,7 @@
-// HandleKey takes one entry of the key queue per timer tick and tests it, in a fixed order,
-// against the pending command and the command keys; EnterDigit collects typed digits.
+// HandleKey takes one entry of the key queue per timer tick: it takes the test command, "Q",
+// the digits and the point itself and hands every other key to the key table
+// (command_keys.cpp); EnterDigit collects typed digits, and the bank letters of "write" and
+// "radbank" are taken here too.
 #include "banks/banks.h"
 #include "banks/search.h"
 #include "commands/commands.h"
@@ -10,7 +12,6 @@
 #include "link/link.h"
 #include "link/port.h"
 #include "link/receiver_commands.h"
-#include "operator/operator_keys.h"
 #include "operator/recordings.h"
 #include "runtime/text.h"
 #include "speech/speech.h"
@@ -38,13 +39,12 @@ bool IsDigitOrPoint(int code) {
 }
 
 // The trace line of the key. Space also lets a halted scan or search go on at once.
-void TraceKey(bool& spaceMark) {
+void TraceKey() {
   if (KeyCode == keys::kEnter) {
     LogLine = "**C/R";
   } else if (KeyCode == keys::kSpace) {
     LogLine = "**SPC";
     SendResumeByte();
-    spaceMark = true;
   } else {
     LogLine = "**" + CharOf(KeyCode);
   }
@@ -69,29 +69,6 @@ void SendRawCommand() {
   Print(LogLine, Spaces(kRawLineBlanks));
 }
 
-// During "write" every key that gets this far is the receiver's bank letter.
-void TakeWriteBankLetter() {
-  if (Length(ArgumentText) != 2) {
-    SayWord("inv");
-    PendingCommand = kNothingPending;
-    return;
-  }
-  // The receiver's bank is erased by the write itself, once its bank file has been read.
-  ArgumentText = ArgumentText + CharOf(KeyCode);
-  SayWord(CharOf(KeyCode));
-}
-
-// During "radbank" a letter A to J is the bank; any other key refuses the command.
-void TakeRadbankLetter() {
-  if (KeyCode >= keys::kFirstBankLetter && KeyCode <= keys::kLastBankLetter) {
-    SayWord(CharOf(KeyCode));
-    ArgumentText = CharOf(KeyCode);
-    return;
-  }
-  SayWord("inv");
-  PendingCommand = kNothingPending;
-}
-
 // A quit while a search runs first ends the search as Enter does (its finds are saved to
 // the search list file and counted), so that the pending command runs as it would on Enter.
 void QuitAfterPendingCommand() {
@@ -99,44 +76,6 @@ void QuitAfterPendingCommand() {
   RunFlag = 0;
   if (SearchActive > kNoSearch) EndSearch();
   ExecutePendingCommand();
-}
-
-void ExecuteOnEnter() {
-  EndSearch();
-  ExecutePendingCommand();
-}
-
-// The steps from the pending-command keys on. True when the call of HandleKey ends.
-bool ActOnPendingAndEarlyKeys() {
-  if (PendingCommand == kPendingWrite && KeyCode != keys::kEnter) {
-    TakeWriteBankLetter();
-    return true;
-  }
-  if (command_parts::ActOnEarlyKey()) return true;
-  if (KeyCode == keys::kEnter) {
-    ExecuteOnEnter();
-    return true;
-  }
-  if (PendingCommand == kPendingRadbank) {
-    TakeRadbankLetter();
-    return true;
-  }
-  return false;
-}
-
-// The command keys, with the rule that ends a freshly started memory scan between the
-// two groups. A Space never ends it: it is what lets a halted scan go on.
-void ActOnCommandKeys(bool spaceMark) {
-  if (PendingCommand == kPendingStart || PendingCommand == kPendingEnd ||
-      PendingCommand == kPendingIncr) {
-    PendingCommand = kNothingPending;  // any other key cancels a limit or step entry silently
-  }
-  if (command_parts::ActOnKeyBeforeScanEnd()) return;
-  if (MemoryScanState == kMemoryScanStarted && !spaceMark) {
-    SayWord("exitscan");
-    MemoryScanState = kNoMemoryScan;
-  }
-  command_parts::ActOnKeyAfterScanEnd();
 }
 
 }  // namespace
@@ -152,8 +91,7 @@ void HandleKey() {
   MoveTo(screen::kKeyLine.x, screen::kKeyLine.y);
   SetFont(screen::kFace, screen::kLargePoints, screen::kBold);
   if (KeyCode == keys::kFullStop) KeyCode = keys::kPoint;
-  bool spaceMark = false;
-  TraceKey(spaceMark);
+  TraceKey();
   if (LinkState == kLinkConnecting) {
     SayWord("rnc");  // the receiver never answered: nothing can be done, the program ends
     LinkState = kLinkGivenUp;
@@ -182,10 +120,7 @@ void HandleKey() {
     EnterDigit();
     return;
   }
-  // With a command waiting for its argument these keys are keys like any other.
-  if (PendingCommand == kNothingPending && ActOnOperatorKey()) return;
-  if (ActOnPendingAndEarlyKeys()) return;
-  ActOnCommandKeys(spaceMark);
+  command_parts::ActOnCommandKey();
 }
 
 void EnterDigit() {
@@ -225,6 +160,29 @@ void EnterDigit() {
     case kPendingTest:
       break;  // the echo alone is heard
   }
+}
+
+// During "write" the key is the receiver's bank letter, once the bank's two digits are typed.
+void command_parts::TakeWriteBankLetter() {
+  if (Length(ArgumentText) != 2) {
+    SayWord("inv");
+    PendingCommand = kNothingPending;
+    return;
+  }
+  // The receiver's bank is erased by the write itself, once its bank file has been read.
+  ArgumentText = ArgumentText + CharOf(KeyCode);
+  SayWord(CharOf(KeyCode));
+}
+
+// During "radbank" a letter A to J is the bank; any other key refuses the command.
+void command_parts::TakeRadbankLetter() {
+  if (KeyCode >= keys::kFirstBankLetter && KeyCode <= keys::kLastBankLetter) {
+    SayWord(CharOf(KeyCode));
+    ArgumentText = CharOf(KeyCode);
+    return;
+  }
+  SayWord("inv");
+  PendingCommand = kNothingPending;
 }
 
 }  // namespace kestrel

@@ -8,7 +8,6 @@
 #include "banks/bank_names.h"
 #include "link/receiver_commands.h"
 #include "link/replies.h"
-#include "operator/operator_keys.h"
 #include "operator/recordings.h"
 #include "runtime/text.h"
 #include "speech/speech.h"

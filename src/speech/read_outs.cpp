@@ -1,34 +1,20 @@
-#include "operator/operator_keys.h"
+#include "speech/read_outs.h"
 
-#include <algorithm>
 #include <string>
 #include <vector>
 
-#include "banks/bank_names.h"
-#include "banks/bank_table.h"
-#include "commands/commands_internal.h"
-#include "link/receiver_commands.h"
-#include "link/replies.h"
-#include "operator/recordings.h"
-#include "runtime/sound.h"
 #include "runtime/text.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
 #include "state/app.h"
+#include "state/bank_layout.h"
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
-#include "state/key_codes.h"
-#include "state/link.h"
-#include "state/operator.h"
 #include "state/speech.h"
 
 namespace kestrel {
 namespace {
-
-constexpr int kLowestToneHz = 300;
-constexpr int kHighestToneHz = 1500;
-constexpr int kToneMs = 40;
 
 // Digits one by one, "point" for a point.
 void SayDigits(const std::string& text) {
@@ -36,9 +22,10 @@ void SayDigits(const std::string& text) {
   for (const char c : text) SayWord(c == '.' ? "point" : std::string(1, c));
 }
 
-void SayOnOff(const char* word, int on) {
-  SayWord(word);
-  SayWord(on == 1 ? "on" : "off");
+// The receiver is sweeping or scanning its memory: it has no single frequency to say.
+bool ReceiverHasNoSingleFrequency() {
+  return MemoryScanState == kMemoryScanStarted || MemoryScanState == kMemoryScanReported ||
+         (ListState > kListBrowsing && ReceiverScanning == 1);
 }
 
 // Position (from 1) of the entry the list stands on; during a list scan the one tuned last.
@@ -68,15 +55,15 @@ void SayWhatRuns() {
   }
 }
 
-// The whole state, most important first. While the link is lost it begins with "lost"
-// and leaves out the signal, which the receiver can no longer tell.
+}  // namespace
+
 void SayStatus() {
   const bool lost = SaidLinkLost();
-  command_parts::SayTunedFrequency();
+  SayTunedFrequency();
   SayWhatRuns();
   SayWord("incr");
   SayDigits(StepText.str());
-  SayWord(AttenuatorOn == 1 ? "atton" : "attoff");
+  SayAttenuator();
   SayOnOff("noise", NoiseLimiterOn);
   SayOnOff("svoice", ScanVoice);
   if (!lost) SpeakSignalLevel();
@@ -94,32 +81,19 @@ void SayAgain() {
   }
 }
 
-void ToggleLevelTones() {
-  LevelTones = 1 - LevelTones;
-  SayOnOff("tone", LevelTones);
-}
-
-}  // namespace
-
-bool ActOnOperatorKey() {
-  if (KeyCode == keys::Letter('V')) {
-    SpeakYieldingToKeys(SayStatus);
-  } else if (KeyCode == keys::Letter('Y')) {
-    SpeakYieldingToKeys(SayAgain);
-  } else if (KeyCode == keys::Letter('U')) {
-    ToggleLevelTones();
-  } else if (KeyCode == keys::Letter('J') && RecordingsChosen()) {
-    PlayRecordedHit();
-  } else {
-    return false;
+void SayTunedFrequency() {
+  if (ReceiverHasNoSingleFrequency()) {
+    SayWord("scan");
+    return;
   }
-  return true;
+  SpokenText = FrequencyText;
+  SpeakFrequency();
+  if (MemoryScanState == kNoMemoryScan) SpeakMode();
 }
 
-void PlayLevelTone() {
-  const int level = ReplyLevel();
-  if (LevelTones != 1 || level < 0 || ReceiverScanning == 1) return;
-  PlayTone(kLowestToneHz + level * (kHighestToneHz - kLowestToneHz) / kHighestLevel, kToneMs);
+void SayOnOff(const char* word, int on) {
+  SayWord(word);
+  SayWord(on == 1 ? "on" : "off");
 }
 
 }  // namespace kestrel
