@@ -69,6 +69,33 @@ void SendRawCommand() {
   Print(LogLine, Spaces(kRawLineBlanks));
 }
 
+}  // namespace
+
+// During "write" the key is the receiver's bank letter, once the bank's two digits are typed.
+void command_parts::TakeWriteBankLetter() {
+  if (Length(ArgumentText) != 2) {
+    SayWord("inv");
+    PendingCommand = kNothingPending;
+    return;
+  }
+  // The receiver's bank is erased by the write itself, once its bank file has been read.
+  ArgumentText = ArgumentText + CharOf(KeyCode);
+  SayWord(CharOf(KeyCode));
+}
+
+// During "radbank" a letter A to J is the bank; any other key refuses the command.
+void command_parts::TakeRadbankLetter() {
+  if (KeyCode >= keys::kFirstBankLetter && KeyCode <= keys::kLastBankLetter) {
+    SayWord(CharOf(KeyCode));
+    ArgumentText = CharOf(KeyCode);
+    return;
+  }
+  SayWord("inv");
+  PendingCommand = kNothingPending;
+}
+
+namespace {
+
 // A quit while a search runs first ends the search as Enter does (its finds are saved to
 // the search list file and counted), so that the pending command runs as it would on Enter.
 void QuitAfterPendingCommand() {
@@ -160,29 +187,6 @@ void EnterDigit() {
     case kPendingTest:
       break;  // the echo alone is heard
   }
-}
-
-// During "write" the key is the receiver's bank letter, once the bank's two digits are typed.
-void command_parts::TakeWriteBankLetter() {
-  if (Length(ArgumentText) != 2) {
-    SayWord("inv");
-    PendingCommand = kNothingPending;
-    return;
-  }
-  // The receiver's bank is erased by the write itself, once its bank file has been read.
-  ArgumentText = ArgumentText + CharOf(KeyCode);
-  SayWord(CharOf(KeyCode));
-}
-
-// During "radbank" a letter A to J is the bank; any other key refuses the command.
-void command_parts::TakeRadbankLetter() {
-  if (KeyCode >= keys::kFirstBankLetter && KeyCode <= keys::kLastBankLetter) {
-    SayWord(CharOf(KeyCode));
-    ArgumentText = CharOf(KeyCode);
-    return;
-  }
-  SayWord("inv");
-  PendingCommand = kNothingPending;
 }
 
 }  // namespace kestrel
