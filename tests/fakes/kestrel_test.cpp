@@ -9,6 +9,7 @@
 #include "link/port.h"
 #include "state/app.h"
 #include "state/link.h"
+#include "state/speech.h"
 
 namespace kestrel::fakes {
 
@@ -62,6 +63,11 @@ FakeLine& KestrelTest::ConnectReceiver() {
   SetReadTimeouts(1, -1);
   SetLineShape(1, 8, 0, 2);
   return line;
+}
+
+void KestrelTest::SpeechOn() {
+  WaveFolder = "wave\\";
+  SoundFolder = "wave\\";
 }
 
 }  // namespace kestrel::fakes

@@ -33,6 +33,8 @@ class KestrelTest : public ::testing::Test {
 
   // Makes COM1 present, opens it as the receiver's port with the port layer and returns it.
   FakeLine& ConnectReceiver();
+  // Speech on, as start-up leaves it: words are heard from "wave\".
+  void SpeechOn();
 
   FakeSerialPorts ports;
   FakeSoundPlayer sound;

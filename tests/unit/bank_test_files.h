@@ -49,8 +49,7 @@ class BankTest : public fakes::KestrelTest {
  protected:
   void SetUp() override {
     KestrelTest::SetUp();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
   }
   void WriteBank(const std::string& name, const std::vector<std::string>& lines) {
     WriteFile(name, BankBytes(lines));

@@ -21,8 +21,7 @@ class CommandsTest : public KestrelTest {
   void SetUp() override {
     KestrelTest::SetUp();
     line = &ConnectReceiver();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
     LinkState = 1;
     FrequencyText = "145.0";
     FrequencyEntryFresh = 1;
