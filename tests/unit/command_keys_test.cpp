@@ -92,9 +92,7 @@ TEST_F(CommandKeysTest, PassMarksTheStoppedChannelAndLetsTheScanGoOn) {
   Type("P");
   EXPECT_EQ(PendingCommand, kPendingPut);
   MemoryScanState = 3;
-  line->onWrite = [](FakeLine& self, const std::string& block) {
-    if (block == "MR\r") self.Feed("MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx\r");
-  };
+  line->Answer("MR\r", "MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx\r");
   Type("P");
   EXPECT_EQ(line->TakeWritten(), "MR\rMP1\rMS\r");
   EXPECT_EQ(PassList[1], "A05");
