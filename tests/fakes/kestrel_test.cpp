@@ -9,7 +9,6 @@
 #include "link/port.h"
 #include "state/app.h"
 #include "state/link.h"
-#include "state/speech.h"
 
 namespace kestrel::fakes {
 
@@ -63,11 +62,6 @@ FakeLine& KestrelTest::ConnectReceiver() {
   SetReadTimeouts(1, -1);
   SetLineShape(1, 8, 0, 2);
   return line;
-}
-
-void KestrelTest::SpeechOn() {
-  WaveFolder = "wave\\";
-  SoundFolder = "wave\\";
 }
 
 }  // namespace kestrel::fakes
