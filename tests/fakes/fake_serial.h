@@ -34,6 +34,12 @@ struct FakeLine {
   std::deque<std::string> arrivals;
 
   void Feed(const std::string& bytes) { incoming += bytes; }
+  // The receiver answers every write of `block` (CR included) with `reply`.
+  void Answer(const std::string& block, const std::string& reply) {
+    onWrite = [block, reply](FakeLine& self, const std::string& written) {
+      if (written == block) self.Feed(reply);
+    };
+  }
   std::string TakeWritten();
 };
 

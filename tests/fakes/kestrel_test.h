@@ -13,6 +13,7 @@
 #include "fakes/fake_sound.h"
 #include "fakes/fake_window.h"
 #include "runtime/text.h"
+#include "state/speech.h"
 
 namespace kestrel {
 // Lets test failures show a Text as its characters.
@@ -33,6 +34,8 @@ class KestrelTest : public ::testing::Test {
 
   // Makes COM1 present, opens it as the receiver's port with the port layer and returns it.
   FakeLine& ConnectReceiver();
+  // Speech on, as start-up leaves it: words are heard from "wave\".
+  void SpeechOn() { WaveFolder = "wave\\"; SoundFolder = "wave\\"; }
 
   FakeSerialPorts ports;
   FakeSoundPlayer sound;

@@ -173,7 +173,7 @@ int SaveInChildWithFileLimit(rlim_t limitBytes, bool dieAtLimit) {
 
 void FillTable(const std::vector<std::string>& lines) {
   for (auto& line : ListLines) line = "";
-  for (std::size_t i = 0; i < lines.size(); ++i) ListLines[i] = lines[i];
+  LoadListLines(lines);
 }
 
 TEST_F(BankFileTest, ASaveThatFailsHalfWayLeavesTheOldBankWhole) {

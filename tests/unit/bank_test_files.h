@@ -1,11 +1,11 @@
-// Bank files for the bank tests: lines joined with CR LF, and banks built from entries.
+// Banks for every test: lines joined with CR LF, built from entries, loaded as the list.
 #pragma once
 
 #include <string>
 #include <vector>
 
 #include "fakes/kestrel_test.h"
-#include "state/speech.h"
+#include "state/banks.h"
 
 namespace kestrel::testing {
 
@@ -44,13 +44,17 @@ inline std::vector<Entry> NumberedEntries(int count, int first = 0) {
   return entries;
 }
 
+// The lines as the loaded list, line i in ListLines[i].
+inline void LoadListLines(const std::vector<std::string>& lines) {
+  for (std::size_t i = 0; i < lines.size(); ++i) ListLines[i] = lines[i];
+}
+
 // The base of the bank tests: speech on, so words are heard from "wave\".
 class BankTest : public fakes::KestrelTest {
  protected:
   void SetUp() override {
     KestrelTest::SetUp();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
   }
   void WriteBank(const std::string& name, const std::vector<std::string>& lines) {
     WriteFile(name, BankBytes(lines));

@@ -18,9 +18,7 @@ class BankWriterTest : public BankTest {
     line = &ConnectReceiver();
     ArgumentText = "05A";
     // The receiver answers every level request at once.
-    line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
-      if (block == "LM\r") self.Feed("LM 000\r\n");
-    };
+    line->Answer("LM\r", "LM 000\r\n");
   }
   void TearDown() override {
     CloseJournal();

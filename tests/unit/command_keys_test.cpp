@@ -14,17 +14,13 @@ using fakes::WordList;
 class CommandKeysTest : public CommandsTest {
  protected:
   // A list loaded for browsing, its labels "a", "b", "c", ...
-  void LoadList(const std::vector<std::string>& entries) {
-    ListLines[1] = "FM";
-    ListLines[2] = "12.5";
-    int line = 4;
-    for (const auto& entry : entries) {
-      ListLines[line] = entry;
-      ListLines[line + 1] = std::string(1, static_cast<char>('a' + (line - 4) / 2));
-      line += 2;
+  void LoadList(const std::vector<std::string>& frequencies) {
+    std::vector<testing::Entry> entries;
+    for (const auto& frequency : frequencies) {
+      entries.push_back({frequency, std::string(1, static_cast<char>('a' + entries.size()))});
     }
-    ListLines[line] = EndMarker;
-    ListLast = line - 2;
+    testing::LoadListLines(testing::BankLines("", "FM", entries));
+    ListLast = 2 + 2 * static_cast<int>(entries.size());
     ListIndex = 4;
     ListState = 1;
   }
@@ -96,9 +92,7 @@ TEST_F(CommandKeysTest, PassMarksTheStoppedChannelAndLetsTheScanGoOn) {
   Type("P");
   EXPECT_EQ(PendingCommand, kPendingPut);
   MemoryScanState = 3;
-  line->onWrite = [](FakeLine& self, const std::string& block) {
-    if (block == "MR\r") self.Feed("MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx\r");
-  };
+  line->Answer("MR\r", "MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx\r");
   Type("P");
   EXPECT_EQ(line->TakeWritten(), "MR\rMP1\rMS\r");
   EXPECT_EQ(PassList[1], "A05");

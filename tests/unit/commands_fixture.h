@@ -5,6 +5,7 @@
 #include <string>
 #include <vector>
 
+#include "bank_test_files.h"
 #include "commands/commands.h"
 #include "fakes/kestrel_test.h"
 #include "state/app.h"
@@ -21,8 +22,7 @@ class CommandsTest : public KestrelTest {
   void SetUp() override {
     KestrelTest::SetUp();
     line = &ConnectReceiver();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
     LinkState = 1;
     FrequencyText = "145.0";
     FrequencyEntryFresh = 1;
@@ -53,12 +53,16 @@ class CommandsTest : public KestrelTest {
     window.drawn.clear();
   }
   std::vector<std::string> Words() const { return sound.Words(); }
-  // A bank file as the bank operations write it: name, mode, step, blank, entries, marker.
+  // A bank file as the bank operations write it, its entries without labels.
+  static std::string BankText(const std::vector<std::string>& entries,
+                              const std::string& mode = "FM") {
+    std::vector<testing::Entry> rows;
+    for (const auto& entry : entries) rows.push_back({entry});
+    return testing::BankBytes(testing::BankLines("bank", mode, rows));
+  }
   void WriteBank(const std::string& name, const std::vector<std::string>& entries,
                  const std::string& mode = "FM") {
-    std::string text = "bank\r\n" + mode + "\r\n12.5\r\n \r\n";
-    for (const auto& entry : entries) text += entry + "\r\n \r\n";
-    WriteFile(name, text + "9999\r\n");
+    WriteFile(name, BankText(entries, mode));
   }
 
   FakeLine* line = nullptr;

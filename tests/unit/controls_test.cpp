@@ -26,8 +26,7 @@ class ControlsTest : public fakes::KestrelTest {
  protected:
   void SetUp() override {
     KestrelTest::SetUp();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
     line_ = &ConnectReceiver();
   }
 

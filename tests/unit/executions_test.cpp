@@ -16,18 +16,12 @@ using fakes::WordList;
 
 class ExecutionsTest : public CommandsTest {
  protected:
-  static std::string BankText(const std::vector<std::string>& entries) {
-    std::string text = "bank\r\nFM\r\n12.5\r\n \r\n";
-    for (const auto& entry : entries) text += entry + "\r\n \r\n";
-    return text + "9999\r\n";
-  }
   // The search list as a running search holds it, with one find.
   void RunSearchWithOneFind() {
     SearchActive = 1;
     FoundCount = 1;
     BankFileName = "bank00.dat";
-    const char* lines[] = {"Srchbank", "FM", "12.5", " ", "146.5", " ", "9999"};
-    for (int i = 0; i < 7; ++i) ListLines[i] = lines[i];
+    testing::LoadListLines(testing::BankLines("Srchbank", "FM", {{"146.5"}}));
   }
 };
 

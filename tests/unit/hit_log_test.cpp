@@ -2,6 +2,7 @@
 
 #include <filesystem>
 
+#include "bank_test_files.h"
 #include "operator/hit_log.h"
 #include "polling_fixture.h"
 #include "state/banks.h"
@@ -19,8 +20,7 @@ class HitLogTest : public PollingTest {
   void SetUp() override {
     PollingTest::SetUp();
     ModeText = "FM";
-    const char* lines[] = {"Srchbank", "FM", "12.5", " ", "9999"};
-    for (int i = 0; i < 5; ++i) ListLines[i] = lines[i];
+    testing::LoadListLines(testing::BankLines("Srchbank", "FM", {}));
   }
   void At(int second, int millisecond, long long steady) {
     clock.now.second = second;
@@ -63,8 +63,7 @@ TEST_F(HitLogTest, EachSearchHaltIsOneLineWithItsTimesHighestLevelAndCount) {
 
 TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile) {
   WriteFile("hits.csv", kHeader + "x,y,1.0,146,FM,60,S5,1,\"list scan 07\",\"a \"\"b\"\"\"\r\n");
-  const char* lines[] = {"bank07", "FM", "12.5", " ", "146.0", "TOWER, NORTH", "9999"};
-  for (int i = 0; i < 7; ++i) ListLines[i] = lines[i];
+  testing::LoadListLines(testing::BankLines("bank07", "FM", {{"146.0", "TOWER, NORTH"}}));
   BankFileName = "bank07.dat";
   ListState = 2;
   ListIndex = 4;

@@ -78,9 +78,7 @@ TEST_F(CommandsTest, TheRawTestNeedsTheTraceAndShowsTheReply) {
   EXPECT_TRUE(Words().empty());
   DebugFlag = 1;
   ASSERT_EQ(OpenFile(TraceFile, "debug1.dat", "W"), 0);
-  line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
-    if (block == "RX \r") self.Feed("VA RF0145500000");
-  };
+  line->Answer("RX \r", "VA RF0145500000");
   Type("XRX");
   Press({keys::kSpace});
   Type("\r");

@@ -155,7 +155,7 @@ TEST_F(LinkTest, FirstReplyCompletesTheHandshakeOnce) {
 }
 
 TEST_F(LinkTest, ConnectedIsSpokenFromTheVoiceFolder) {
-  WaveFolder = "wave\\";
+  SpeechOn();
   DisplayLine = "Connecting";
   line->Feed("LM%000");
   ReadReply();

@@ -80,9 +80,7 @@ TEST_F(LinkWatchTest, ALostLinkIsSaidEndsTheSearchServesKeysAndIsTakenBackOnceAS
   // The adapter is back and the receiver answers its level request: "connected", and the
   // receiver is given the panel's state.
   line->vanished = false;
-  line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
-    if (block == "LM\r") self.Feed("LM 048\r\n");
-  };
+  line->Answer("LM\r", "LM 048\r\n");
   FrequencyEntryFresh = 1;
   FrequencyText = "145.5";
   Forget();
@@ -117,9 +115,7 @@ TEST_F(LinkWatchTest, OnlyWhatWasOpenIsOpenedAgainAndCommandsForALostReceiverAre
   // The link is there again: it is opened, and the receiver answers.
   line->vanished = false;
   line->removed = false;
-  line->onWrite = [](fakes::FakeLine& self, const std::string& block) {
-    if (block == "LM\r") self.Feed("LM 048\r\n");
-  };
+  line->Answer("LM\r", "LM 048\r\n");
   EXPECT_GT(TicksUntil([&] { return LinkCondition == kLinkWorking; }, 12), 0);
   CloseFile(TraceFile);
   EXPECT_EQ(other.opens, 0);

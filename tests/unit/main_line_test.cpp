@@ -2,6 +2,7 @@
 #include <vector>
 
 #include "app/app.h"
+#include "bank_test_files.h"
 #include "fakes/kestrel_test.h"
 #include "state/app.h"
 #include "state/banks.h"
@@ -141,13 +142,7 @@ TEST_F(MainLineTest, APortThatWouldNotOpenLeavesItsReasonInTheTrace) {
 TEST_F(MainLineTest, ClosingDuringASearchKeepsItsFinds) {
   // The search list as the search left it, with one find.
   SearchActive = 1;
-  ListLines[0] = "Srchbank";
-  ListLines[1] = "FM";
-  ListLines[2] = "12.5";
-  ListLines[3] = " ";
-  ListLines[4] = "145.5";
-  ListLines[5] = " ";
-  ListLines[6] = "9999";
+  testing::LoadListLines(testing::BankLines("Srchbank", "FM", {{"145.5"}}));
   ShutDown();
   EXPECT_EQ(ReadFile("bank00.dat"), "Srchbank\r\nFM\r\n12.5\r\n \r\n145.5\r\n \r\n9999\r\n");
 }

@@ -20,8 +20,7 @@ class ModesTest : public fakes::KestrelTest {
  protected:
   void SetUp() override {
     KestrelTest::SetUp();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
     line_ = &ConnectReceiver();
   }
 

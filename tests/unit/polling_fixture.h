@@ -22,8 +22,7 @@ class PollingTest : public fakes::KestrelTest {
     LinkState = 1;
     RunFlag = 1;
     LevelBarText = "******************";
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
     ScanVoice = 1;
   }
 

@@ -11,6 +11,7 @@
 #include <functional>
 #include <thread>
 
+#include "bank_test_files.h"
 #include "fakes/fake_capture.h"
 #include "operator/hit_log.h"
 #include "polling_fixture.h"
@@ -44,8 +45,7 @@ class RecordingsTest : public PollingTest {
     PollingTest::SetUp();
     platform::InstallSoundCapture(&capture);
     ModeText = "FM";
-    const char* lines[] = {"Srchbank", "FM", "12.5", " ", "9999"};
-    for (int i = 0; i < 5; ++i) ListLines[i] = lines[i];
+    testing::LoadListLines(testing::BankLines("Srchbank", "FM", {}));
     AudioInputText = "Line In";
   }
   void TearDown() override {

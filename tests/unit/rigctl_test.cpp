@@ -160,6 +160,16 @@ TEST_F(RigctlTest, ASetWaitsWhileACommandWaitsForItsArgument) {
   EXPECT_EQ(line->TakeWritten(), "VA0145.60000\r");
 }
 
+TEST_F(RigctlTest, ASetWaitsUntilTheReceiverHasAnswered) {
+  LinkState = kLinkConnecting;  // as at start-up
+  DisplayLine = "Connecting";
+  EXPECT_EQ(Ask("F 145600000"), "RPRT 0\n");
+  LevelPoll("LM 000\r\n");  // its first answer
+  EXPECT_EQ(line->TakeWritten(), "LM\r");
+  Tick();
+  EXPECT_EQ(line->TakeWritten(), "VA0145.60000\r");
+}
+
 // While a word is heard only the lines that queue nothing are answered.
 TEST(RigctlLines, OnlyFrequencyAndModeSetsWaitForTheirTurn) {
   for (const char* set :

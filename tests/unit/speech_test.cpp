@@ -21,8 +21,7 @@ class SpeechTest : public fakes::KestrelTest {
  protected:
   void SetUp() override {
     fakes::KestrelTest::SetUp();
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
   }
 
   Words SpeakFrequencyOf(const std::string& text) {

@@ -1,5 +1,6 @@
 #include <gtest/gtest.h>
 
+#include "bank_test_files.h"
 #include "polling_fixture.h"
 #include "state/banks.h"
 #include "state/commands.h"
@@ -8,6 +9,9 @@
 
 namespace kestrel {
 namespace {
+
+using testing::BankLines;
+using testing::LoadListLines;
 
 const std::string kScanning = "      *** SCANNING ***  ";
 const std::string kStopped = "      *** STOPPED ***  ";
@@ -46,8 +50,7 @@ class SupervisionTest : public PollingTest {
     }
   }
   void LoadSearchList() {
-    const char* lines[] = {"Srchbank", "FM", "12.5", " ", "9999"};
-    for (int i = 0; i < 5; ++i) ListLines[i] = lines[i];
+    LoadListLines(BankLines("Srchbank", "FM", {}));
     SearchActive = 1;
   }
 };
@@ -97,9 +100,8 @@ TEST_F(SupervisionTest, AStopReplyWithoutAWholeFrequencyIsAnsweredOrWaitedOut) {
 }
 
 TEST_F(SupervisionTest, TheListScanStepsThroughTheEntriesAndShowsTheLabelOnAStop) {
-  const char* lines[] = {"bank07", "FM",   "12.5",   " ",    "145.5", "TOWER",
-                         "146.0",  "ROAD", "147.25", "PORT", "9999"};
-  for (int i = 0; i < 11; ++i) ListLines[i] = lines[i];
+  LoadListLines(
+      BankLines("bank07", "FM", {{"145.5", "TOWER"}, {"146.0", "ROAD"}, {"147.25", "PORT"}}));
   ListState = 2;  // as the list scan starts: the first entry tuned, ListIndex 4
   ListIndex = 4;
   LevelPoll(kSignal);  // a signal before the first step holds the first entry
@@ -184,8 +186,7 @@ TEST_F(SupervisionTest, AHaltWithoutAFrequencyInFiveAnswersIsGivenUpAndNotAskedA
 }
 
 TEST_F(SupervisionTest, TheListScanOfAnEmptyListTunesNothing) {
-  const char* lines[] = {"bank07", "FM", "12.5", " ", "9999"};
-  for (int i = 0; i < 5; ++i) ListLines[i] = lines[i];
+  LoadListLines(BankLines("bank07", "FM", {}));
   ListState = 2;
   ListIndex = 4;
   LevelPoll(kQuiet);
@@ -195,9 +196,8 @@ TEST_F(SupervisionTest, TheListScanOfAnEmptyListTunesNothing) {
 }
 
 TEST_F(SupervisionTest, TheListScanPassesOverEntriesThatAreNoFrequency) {
-  const char* lines[] = {"bank07", "FM", "12.5", " ", "145.5", "a", "\x1b[2J", "b",
-                         "1.2.3",  "c",  "146",  "d", "9999"};
-  for (int i = 0; i < 13; ++i) ListLines[i] = lines[i];
+  LoadListLines(
+      BankLines("bank07", "FM", {{"145.5", "a"}, {"\x1b[2J", "b"}, {"1.2.3", "c"}, {"146", "d"}}));
   ListState = 3;
   ListIndex = 6;
   LevelPoll(kQuiet);

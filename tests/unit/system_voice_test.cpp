@@ -25,8 +25,7 @@ class SystemVoiceTest : public fakes::KestrelTest {
   void SetUp() override {
     fakes::KestrelTest::SetUp();
     platform::InstallSpeechService(&speech);
-    WaveFolder = "wave\\";
-    SoundFolder = "wave\\";
+    SpeechOn();
     reports.clear();
     SetSystemVoiceReport(RecordReport);
   }
