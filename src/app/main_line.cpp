@@ -92,7 +92,8 @@ void ResetOperatingState() {
   AttenuatorOn = 1;
   NoiseLimiterOn = 0;
   PollState = kServeKeys;
-  KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
+  KeyQueueCount = LimitEntryFresh = 0;
+  PendingCommand = kNothingPending;
   ListState = kNoList;
   MemoryScanState = kNoMemoryScan;
   SearchActive = kNoSearch;

@@ -2,7 +2,6 @@
 // argument is typed next. The tables list them in the order in which they are tested.
 #include "banks/search.h"
 #include "commands/commands_internal.h"
-#include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "display/display.h"
 #include "speech/speech.h"

@@ -30,7 +30,7 @@ class HitLogTest : public PollingTest {
   // The search halts on a level reply and "RX" answers with the frequency.
   void SearchHalts(const std::string& level, const std::string& frequency) {
     LevelPoll(level);
-    ASSERT_EQ(PollState, 3);
+    ASSERT_EQ(PollState, kAskFrequency);
     Tick();
     line->Feed("VS RF" + frequency + " ST012500 AU0 MD1 AT0");
     Tick();
@@ -38,7 +38,7 @@ class HitLogTest : public PollingTest {
 };
 
 TEST_F(HitLogTest, EachSearchHaltIsOneLineWithItsTimesHighestLevelAndCount) {
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   At(7, 250, 10000);
   SearchHalts("LM 100", "0145500000");
@@ -47,7 +47,7 @@ TEST_F(HitLogTest, EachSearchHaltIsOneLineWithItsTimesHighestLevelAndCount) {
   LevelPoll("LM 090");
   At(9, 750, 12500);
   LevelPoll("LM%000");  // the search runs on
-  ASSERT_EQ(SearchActive, 1);
+  ASSERT_EQ(SearchActive, kSearchRunning);
   At(20, 0, 23000);
   SearchHalts("LM 050", "0145500000");
   At(21, 40, 24040);
@@ -66,13 +66,13 @@ TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile)
   const char* lines[] = {"bank07", "FM", "12.5", " ", "146.0", "TOWER, NORTH", "9999"};
   for (int i = 0; i < 7; ++i) ListLines[i] = lines[i];
   BankFileName = "bank07.dat";
-  ListState = 2;
+  ListState = kListScanStarted;
   ListIndex = 4;
   FrequencyText = "146.0";
   LevelPoll("LM 100");
   LevelPoll("LM%000");  // on to the next entry
-  ListState = 0;
-  MemoryScanState = 2;
+  ListState = kNoList;
+  MemoryScanState = kMemoryScanReported;
   LevelPoll("LC087 MA05 RF0145500000");
   Tick();
   Tick();
@@ -85,7 +85,7 @@ TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile)
 
 TEST_F(HitLogTest, AnUnwritableLogSaysFailedOnceAndTheSearchListKeepsTheFind) {
   std::filesystem::create_directory("hits.csv");
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   for (const char* frequency : {"0145500000", "0146000000"}) {
     SearchHalts("LM 100", frequency);
@@ -165,7 +165,7 @@ TEST_F(HitLogTest, LabelBytesOutsidePrintableAsciiAreWrittenAsBlanks) {
 TEST_F(HitLogTest, ALogWithOtherNamesIsNotWrittenAndSaysFailed) {
   WriteFile("elsewhere.csv", "keep\r\n");
   std::filesystem::create_hard_link("elsewhere.csv", "hits.csv");
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   SearchHalts("LM 100", "0145500000");
   LevelPoll("LM%000");

@@ -140,7 +140,7 @@ TEST_F(MainLineTest, APortThatWouldNotOpenLeavesItsReasonInTheTrace) {
 
 TEST_F(MainLineTest, ClosingDuringASearchKeepsItsFinds) {
   // The search list as the search left it, with one find.
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   ListLines[0] = "Srchbank";
   ListLines[1] = "FM";
   ListLines[2] = "12.5";
