@@ -21,7 +21,8 @@ extern int VoiceEnabled;         // 0: speech off
 extern int RunFlag;              // the event loop runs while it is not 0
 
 extern int KeyHeld;                    // 1 from a key-down until the next key-up
-extern int KeyQueue[kKeyQueueSize];    // pending key codes, oldest first, each followed by keys::kReplyMarker
+extern int KeyQueue[kKeyQueueSize];    // pending key codes, oldest first, each followed by
+                                       // keys::kReplyMarker
 extern int KeyQueueCount;              // used entries of KeyQueue
 enum PollStep : int {
   kServeKeys = 0,          // hand one queued key to HandleKey, or go on
