@@ -125,7 +125,7 @@ void ReadConfiguration() {
   BaudText = values[config::kBaudLine];
   VoiceEnabled = config::SwitchValue(values[config::kVoiceLine]);
   DebugFlag = config::SwitchValue(values[config::kDebugLine]);
-  if (VoiceEnabled == 0) WaveFolder = "";
+  if (VoiceEnabled == config::kVoiceOff) WaveFolder = "";
 }
 
 void InitialiseReceiver() {

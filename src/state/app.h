@@ -17,7 +17,7 @@ extern FileVariable ConfigFile;  // open only while the configuration is read
 extern Text ConfigLine;          // each configuration line in turn
 extern Text PortText;            // configuration line 1 from its fifth character
 extern Text BaudText;            // configuration line 2 from its seventh character
-extern int VoiceEnabled;         // 0: speech off
+extern int VoiceEnabled;         // the voice digit (config::kVoiceOff: speech off)
 extern int RunFlag;              // the event loop runs while it is not 0
 
 extern int KeyHeld;                    // 1 from a key-down until the next key-up

@@ -3,6 +3,7 @@
 
 #include "app/app.h"
 #include "fakes/kestrel_test.h"
+#include "runtime/config_format.h"
 #include "state/app.h"
 #include "state/banks.h"
 #include "state/controls.h"
@@ -113,7 +114,7 @@ TEST_F(MainLineTest, AnEmptyConfigurationLeavesThePortClosedAndSpeechOff) {
   WriteFile("KESTREL.CFG", "");
   Run();
   EXPECT_EQ(PortNumber, 0);
-  EXPECT_EQ(VoiceEnabled, 0);
+  EXPECT_EQ(VoiceEnabled, config::kVoiceOff);
   EXPECT_EQ(DebugFlag, 0);
   EXPECT_EQ(BaudRate, 0);
   EXPECT_TRUE(ports.OpenAttempts().empty());
