@@ -40,6 +40,7 @@
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
+#include "state/key_codes.h"
 #include "state/link.h"
 #include "state/speech.h"
 
@@ -79,7 +80,7 @@ void StartPanel(std::uint8_t settings, fakes::FakeWindowSystem& window) {
   DebugFlag = (settings & 1) != 0 ? 1 : 0;
   if (DebugFlag == 1) FUZZ_CHECK(OpenFile(TraceFile, kTraceName, "W") == 0);
   InitialiseReceiver();
-  LinkState = 1;
+  LinkState = kLinkAnswered;
   RunFlag = 1;
 }
 
@@ -99,7 +100,7 @@ void PutKeyIntoQueue(int code) {
   HandleQueuedEntries();
   if (RunFlag == 0) return;
   KeyQueue[KeyQueueCount++] = code;
-  KeyQueue[KeyQueueCount++] = 0;
+  KeyQueue[KeyQueueCount++] = keys::kReplyMarker;
   HandleKey();
 }
 
@@ -107,14 +108,14 @@ bool InRange(int value, int low, int high) { return value >= low && value <= hig
 
 void CheckState() {
   FUZZ_CHECK(InRange(KeyQueueCount, 0, kKeyQueueSize));
-  FUZZ_CHECK(InRange(PendingCommand, 0, 12));
-  FUZZ_CHECK(InRange(PollState, 0, 6));
-  FUZZ_CHECK(InRange(ListState, 0, 4));
-  FUZZ_CHECK(InRange(MemoryScanState, 0, 3));
-  FUZZ_CHECK(InRange(SearchActive, 0, 2));
+  FUZZ_CHECK(InRange(PendingCommand, kNothingPending, kPendingTest));
+  FUZZ_CHECK(InRange(PollState, kServeKeys, kShowScanFrequency));
+  FUZZ_CHECK(InRange(ListState, kNoList, kListScanHeld));
+  FUZZ_CHECK(InRange(MemoryScanState, kNoMemoryScan, kMemoryScanStopped));
+  FUZZ_CHECK(InRange(SearchActive, kNoSearch, kSearchHalted));
   FUZZ_CHECK(InRange(FoundCount, 0, 91));
   FUZZ_CHECK(InRange(PassCount, 1, kPassListSize));
-  if (ListState != 0) FUZZ_CHECK(InRange(ListIndex, 0, kListSize - 2));
+  if (ListState != kNoList) FUZZ_CHECK(InRange(ListIndex, 0, kListSize - 2));
   for (const Text* text : {&FrequencyText, &SpokenText, &StepText, &ArgumentText, &ModeText,
                            &SearchStartText, &SearchEndText, &CommandText, &LogLine,
                            &DisplayLine, &BankFileName, &LastScanBank}) {

@@ -86,7 +86,7 @@ void ReadAndCheck(fakes::FakeLine& line, bool afterListing, std::string& expecte
     FUZZ_CHECK(read.compare(MatchPosition - 1, ReplyText.size(), ReplyText.str()) == 0);
   }
   // The handshake completes with the first text traced, and only then.
-  FUZZ_CHECK((LinkState == 1) == !expectedTrace.empty());
+  FUZZ_CHECK((LinkState == kLinkAnswered) == !expectedTrace.empty());
   FUZZ_CHECK((DisplayLine == ">") == !expectedTrace.empty());
 }
 
@@ -112,7 +112,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fakes::FakeLine& line = ports.Line("COM1");
   WaveFolder = "wave\\";
   DisplayLine = "Connecting";
-  LinkState = -1;
+  LinkState = kLinkConnecting;
 
   const std::uint8_t settings = data[0];
   CommandText = kCommands[(settings & 0x7f) % std::size(kCommands)];

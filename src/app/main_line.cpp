@@ -92,7 +92,8 @@ void ResetOperatingState() {
   AttenuatorOn = 1;
   NoiseLimiterOn = 0;
   PollState = kServeKeys;
-  KeyQueueCount = PendingCommand = LimitEntryFresh = 0;
+  KeyQueueCount = LimitEntryFresh = 0;
+  PendingCommand = kNothingPending;
   ListState = kNoList;
   MemoryScanState = kNoMemoryScan;
   SearchActive = kNoSearch;
@@ -124,7 +125,7 @@ void ReadConfiguration() {
   BaudText = values[config::kBaudLine];
   VoiceEnabled = config::SwitchValue(values[config::kVoiceLine]);
   DebugFlag = config::SwitchValue(values[config::kDebugLine]);
-  if (VoiceEnabled == 0) WaveFolder = "";
+  if (VoiceEnabled == config::kVoiceOff) WaveFolder = "";
 }
 
 void InitialiseReceiver() {

@@ -21,13 +21,13 @@
 #include "speech/speech.h"
 #include "state/app.h"
 #include "state/commands.h"
+#include "state/key_codes.h"
 #include "state/link.h"
 #include "state/rigctl.h"
 
 namespace kestrel {
 namespace {
 
-constexpr int kNoKey = 999;         // KeyCode while no key is down
 constexpr int kCellsPerLevel = 12;  // level units per bar cell
 
 // Every press adds its code and a 0; the 0 makes the command entry read the receiver's
@@ -41,13 +41,13 @@ void QueueKey() {
   }
   KeyHeld = 1;
   KeyQueue[KeyQueueCount] = EventCode;
-  KeyQueue[KeyQueueCount + 1] = 0;
+  KeyQueue[KeyQueueCount + 1] = keys::kReplyMarker;
   KeyQueueCount += 2;
 }
 
 void ReleaseKey() {
   KeyHeld = 0;
-  KeyCode = kNoKey;
+  KeyCode = keys::kNoKey;
 }
 
 bool ReplyStartsWith(const char* keyword) { return Left(ReplyText.str(), 2) == keyword; }
@@ -118,7 +118,6 @@ void StepPoll() {
     case kReadFrequency: polling::TakeHaltedSearchFrequency(); break;
     case kWaitForScanStop: PollState = kShowScanFrequency; break;
     case kShowScanFrequency: polling::TakeStoppedScanFrequency(); break;
-    default: PollState = kServeKeys; break;
   }
 }
 

@@ -8,6 +8,7 @@
 #include "link/receiver_commands.h"
 #include "runtime/window.h"
 #include "state/app.h"
+#include "state/key_codes.h"
 #include "state/link.h"
 #include "state/reset.h"
 
@@ -91,7 +92,7 @@ void AwaitLevelReply() {
 void HurryWaitingKey() {
   if (!key_hurried) return;
   // The entry after a served key reads its answer: that keeps its tick.
-  if (KeyQueueCount <= 0 || KeyQueue[0] == 0) {
+  if (KeyQueueCount <= 0 || KeyQueue[0] == keys::kReplyMarker) {
     StopHurrying();
     return;
   }
@@ -99,7 +100,10 @@ void HurryWaitingKey() {
     case kServeKeys:
     case kAskLevel: TickNow(); break;
     case kReadLevel: AwaitLevelReply(); break;
-    default: StopHurrying(); break;  // a halt or a stop is being read: the timer's pace
+    case kAskFrequency:  // a halt or a stop is being read: the timer's pace
+    case kReadFrequency:
+    case kWaitForScanStop:
+    case kShowScanFrequency: StopHurrying(); break;
   }
 }
 

@@ -6,7 +6,6 @@
 #include "banks/search.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "display/display.h"
 #include "operator/recordings.h"

@@ -5,7 +5,6 @@
 #include "banks/banks.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "display/display.h"
 #include "runtime/files.h"
@@ -112,7 +111,7 @@ void Pause() { PlayFixedWord("shdel"); }
 }  // namespace command_parts
 
 void ExecutePendingCommand() {
-  switch (static_cast<PendingValue>(PendingCommand)) {
+  switch (PendingCommand) {
     case kNothingPending: TuneTypedFrequencyOrEndScan(); break;
     case kPendingStart: FinishLimitEntry(SearchStartText); break;
     case kPendingEnd: FinishLimitEntry(SearchEndText); break;

@@ -6,7 +6,6 @@
 #include "banks/search.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/pending_commands.h"
 #include "display/display.h"
 #include "display/screen_map.h"
 #include "link/link.h"
@@ -161,7 +160,7 @@ void EnterDigit() {
     }
     value = value + typed;
   };
-  switch (static_cast<PendingValue>(PendingCommand)) {
+  switch (PendingCommand) {
     case kNothingPending: appendFresh(FrequencyText, FrequencyEntryFresh); break;
     case kPendingStart: appendFresh(SearchStartText, LimitEntryFresh); break;
     case kPendingEnd: appendFresh(SearchEndText, LimitEntryFresh); break;

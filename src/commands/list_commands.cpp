@@ -8,7 +8,6 @@
 #include "banks/banks.h"
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "display/display.h"
 #include "display/screen_map.h"

@@ -2,7 +2,6 @@
 // channel it stopped on ("pass") and ending it with the passed channels given back.
 #include "commands/commands.h"
 #include "commands/commands_internal.h"
-#include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "display/display.h"
 #include "display/screen_map.h"

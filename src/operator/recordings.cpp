@@ -9,7 +9,6 @@
 #include <memory>
 #include <vector>
 
-#include "commands/pending_commands.h"
 #include "operator/hit_log.h"
 #include "recording/opus_file.h"
 #include "recording/recorder.h"

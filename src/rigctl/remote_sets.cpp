@@ -3,7 +3,6 @@
 // read on the next, as a key and its 0 entry are. Keys always come first.
 #include <algorithm>
 
-#include "commands/pending_commands.h"
 #include "controls/controls.h"
 #include "link/link.h"
 #include "link/replies.h"
@@ -30,7 +29,7 @@ bool OperatorEntryUnderWay() {
 void ApplyRemoteSet(const RemoteSet& set) {
   LogLine = "NET= " + set.request;
   WriteTraceLine();
-  switch (static_cast<RemoteSetKind>(set.kind)) {
+  switch (set.kind) {
     case kRemoteFrequency:
       FrequencyText = set.value;
       SpokenText = FrequencyText;

@@ -29,9 +29,9 @@ std::string AnswerRigctlLine(const std::string& line, bool& close);
 // The line asks for a set that waits for its turn on the serial line.
 bool RigctlLineQueuesSet(const std::string& line);
 
-// Called where a queued key would be served (PollState 0, no key queued): applies one queued
-// remote set, or reads the receiver's answer to the last one on the tick after it. False
-// when there is nothing to do now, so the poll goes on.
+// Called where a queued key would be served (PollState kServeKeys, no key queued): applies
+// one queued remote set, or reads the receiver's answer to the last one on the tick after
+// it. False when there is nothing to do now, so the poll goes on.
 bool ServeRemoteSet();
 
 }  // namespace kestrel

@@ -18,15 +18,15 @@ KESTREL_STATE(int, RunFlag, 0);
 KESTREL_STATE(int, KeyHeld, 0);
 KESTREL_STATE_ARRAY(int, KeyQueue, kKeyQueueSize);
 KESTREL_STATE(int, KeyQueueCount, 0);
-KESTREL_STATE(int, PollState, kServeKeys);
+KESTREL_STATE(PollStep, PollState, kServeKeys);
 KESTREL_STATE(int, ReceiverScanning, 0);
 KESTREL_STATE(int, SignalLevel, 0);
 KESTREL_STATE(int, LevelReading, 0);
 KESTREL_STATE(int, SquelchReading, 0);
 KESTREL_STATE(Text, LevelBarText);
-KESTREL_STATE(int, MemoryScanState, kNoMemoryScan);
+KESTREL_STATE(MemoryScanStep, MemoryScanState, kNoMemoryScan);
 KESTREL_STATE(int, StopHoldoff, 0);
-KESTREL_STATE(int, ListState, kNoList);
+KESTREL_STATE(ListStep, ListState, kNoList);
 KESTREL_STATE(int, ResumeCountdown, 0);
 KESTREL_STATE(int, LevelPollsRead, 0);
 

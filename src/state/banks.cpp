@@ -12,7 +12,7 @@ KESTREL_STATE(Text, BankFileName);
 KESTREL_STATE_ARRAY(Text, MergeLines, kListSize);
 KESTREL_STATE(FileVariable, BankFile);
 
-KESTREL_STATE(int, SearchActive, kNoSearch);
+KESTREL_STATE(SearchStep, SearchActive, kNoSearch);
 KESTREL_STATE(int, FoundCount, 0);
 KESTREL_STATE(Text, SearchStartText);
 KESTREL_STATE(Text, SearchEndText);

@@ -17,10 +17,12 @@ extern Text BankFileName;           // "bank" + key + ".dat"
 extern Text MergeLines[kListSize];  // entries waiting to be merged into a bank
 extern FileVariable BankFile;       // the bank file, open only within one operation
 
-extern int SearchActive;      // the search, one of:
-inline constexpr int kNoSearch = 0;
-inline constexpr int kSearchRunning = 1;
-inline constexpr int kSearchHalted = 2;  // halted on a signal
+enum SearchStep : int {
+  kNoSearch = 0,
+  kSearchRunning = 1,
+  kSearchHalted = 2,  // halted on a signal
+};
+extern SearchStep SearchActive;  // the search
 extern int FoundCount;        // finds recorded since the search started, 0..91
 extern Text SearchStartText;  // lower search limit, MHz
 extern Text SearchEndText;    // upper search limit, MHz

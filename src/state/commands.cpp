@@ -6,7 +6,7 @@
 namespace kestrel {
 
 KESTREL_STATE(int, KeyCode, 0);
-KESTREL_STATE(int, PendingCommand, 0);
+KESTREL_STATE(PendingValue, PendingCommand, kNothingPending);
 KESTREL_STATE(Text, ArgumentText);
 KESTREL_STATE(int, LimitEntryFresh, 0);
 KESTREL_STATE(int, FrequencyEntryFresh, 0);

@@ -7,6 +7,7 @@
 namespace kestrel::keys {
 
 inline constexpr int kReplyMarker = 0;  // queue entry after every key: read the reply
+inline constexpr int kNoKey = 999;      // KeyCode from a key-up until the next key is served
 inline constexpr int kEnter = 13;
 inline constexpr int kSpace = 32;
 inline constexpr int kPageUp = 33;

@@ -12,15 +12,19 @@ extern Text CommandText;   // the next command; after SendCommand it ends with C
 extern Text ReplyText;     // the last reply as cut by ReadReply; "" when nothing usable came
 extern int BytesWaiting;   // bytes waiting on the port, then the count actually read
 extern int MatchPosition;  // position at which ReadReply found the reply keyword
-extern int LinkState;      // whether the receiver has answered, one of:
-inline constexpr int kLinkConnecting = -1;  // not yet
-inline constexpr int kLinkGivenUp = 0;      // no longer waited for
-inline constexpr int kLinkAnswered = 1;
+enum LinkAnswer : int {
+  kLinkConnecting = -1,  // not yet
+  kLinkGivenUp = 0,      // no longer waited for
+  kLinkAnswered = 1,
+};
+extern LinkAnswer LinkState;  // whether the receiver has answered
 extern Text DisplayLine;   // "Connecting" until the first reply, then ">"
-extern int LinkCondition;  // whether the link works, one of:
-inline constexpr int kLinkWorking = 0;
-inline constexpr int kLinkLost = 1;      // port gone, opened again once a second
-inline constexpr int kLinkReopened = 2;  // opened again, waiting for the answer to "LM"
+enum LinkHealth : int {
+  kLinkWorking = 0,
+  kLinkLost = 1,      // port gone, opened again once a second
+  kLinkReopened = 2,  // opened again, waiting for the answer to "LM"
+};
+extern LinkHealth LinkCondition;  // whether the link works
 extern int CommandsDropped;  // commands not sent since the link was lost
 
 // Trace state shared with the main line and the command entry.

@@ -10,7 +10,7 @@ namespace kestrel {
 enum RemoteSetKind : int { kRemoteFrequency = 0, kRemoteMode = 1 };
 
 struct RemoteSet {
-  int kind = kRemoteFrequency;
+  RemoteSetKind kind = kRemoteFrequency;
   std::string value;    // MHz text ("145.5") or ModeText ("CW ")
   std::string request;  // the command as the client wrote it, for the trace
 };

@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "state/commands.h"
 #include "state/key_codes.h"
-#include "commands/pending_commands.h"
 #include "unit/commands_fixture.h"
 
 namespace kestrel {
@@ -22,7 +22,7 @@ class CommandKeysTest : public CommandsTest {
     testing::LoadListLines(testing::BankLines("", "FM", entries));
     ListLast = 2 + 2 * static_cast<int>(entries.size());
     ListIndex = 4;
-    ListState = 1;
+    ListState = kListBrowsing;
   }
   // The receiver answers "MW" + bank with the upper bank's size, 90 unless told otherwise.
   void AnswerBankSplits(char odd = 0) {
@@ -59,14 +59,14 @@ TEST_F(CommandKeysTest, BrowsingWrapsAtBothEndsAndBeepsOnTheFirstEntry) {
 }
 
 TEST_F(CommandKeysTest, TuningKeysAreRefusedWhileTheyWouldFightAScanOrAList) {
-  MemoryScanState = 2;
+  MemoryScanState = kMemoryScanReported;
   Press({keys::kUp});
-  MemoryScanState = 0;
+  MemoryScanState = kNoMemoryScan;
   LoadList({"145.5"});
   Press({keys::kRight, keys::kPageUp});
   EXPECT_EQ(Words(), (WordList{"inv", "inv", "inv"}));
   EXPECT_EQ(line->written, "");
-  ListState = 0;
+  ListState = kNoList;
   FrequencyText = "145.5";
   Press({keys::kPageUp});
   EXPECT_EQ(line->written, "VA0145.51250\r");
@@ -91,7 +91,7 @@ TEST_F(CommandKeysTest, ModeHelpLevelAndSwitchKeysReachTheirRoutines) {
 TEST_F(CommandKeysTest, PassMarksTheStoppedChannelAndLetsTheScanGoOn) {
   Type("P");
   EXPECT_EQ(PendingCommand, kPendingPut);
-  MemoryScanState = 3;
+  MemoryScanState = kMemoryScanStopped;
   line->Answer("MR\r", "MXA05 MP0 RF0145500000 ST012500 AU0 MD1 AT0 TMx\r");
   Type("P");
   EXPECT_EQ(line->TakeWritten(), "MR\rMP1\rMS\r");
@@ -101,7 +101,7 @@ TEST_F(CommandKeysTest, PassMarksTheStoppedChannelAndLetsTheScanGoOn) {
 }
 
 TEST_F(CommandKeysTest, PassIsRefusedWithoutAChannelOrWithAFullList) {
-  MemoryScanState = 3;
+  MemoryScanState = kMemoryScanStopped;
   Type("P");
   EXPECT_EQ(line->TakeWritten(), "MR\r");
   PassCount = kPassListSize;
@@ -116,10 +116,10 @@ TEST_F(CommandKeysTest, FrequencyKeySaysScanWhileTheReceiverScans) {
   Type("F");
   EXPECT_EQ(Words(), (WordList{"1", "4", "5", "point", "5", "fm.wav"}));
   Forget();
-  MemoryScanState = 1;
+  MemoryScanState = kMemoryScanStarted;
   Type("F");
   EXPECT_EQ(Words(), (WordList{"scan"}));
-  EXPECT_EQ(MemoryScanState, 1);  // tested before the rule that ends a fresh scan
+  EXPECT_EQ(MemoryScanState, kMemoryScanStarted);  // tested before the rule that ends a fresh scan
 }
 
 TEST_F(CommandKeysTest, KillAndDeleteAreIgnoredSilentlyOutOfPlace) {
@@ -134,9 +134,9 @@ TEST_F(CommandKeysTest, ListScanStartTunesTheFirstEntryAndStillEndsAFreshMemoryS
   LoadList({"145.5", "146.0"});
   ListLines[1] = "AM";
   ListIndex = 6;
-  MemoryScanState = 1;
+  MemoryScanState = kMemoryScanStarted;
   Type("R");
-  EXPECT_EQ(ListState, 2);
+  EXPECT_EQ(ListState, kListScanStarted);
   EXPECT_EQ(ListIndex, 4);
   EXPECT_EQ(line->written, "VA0145.50000\rMD2\rST012.50\r");
   EXPECT_EQ(Words(), (WordList{"AM", "exitscan"}));

@@ -12,6 +12,7 @@
 #include "state/banks.h"
 #include "state/commands.h"
 #include "state/controls.h"
+#include "state/key_codes.h"
 #include "state/link.h"
 #include "state/speech.h"
 
@@ -23,7 +24,7 @@ class CommandsTest : public KestrelTest {
     KestrelTest::SetUp();
     line = &ConnectReceiver();
     SpeechOn();
-    LinkState = 1;
+    LinkState = kLinkAnswered;
     FrequencyText = "145.0";
     FrequencyEntryFresh = 1;
     StepText = "12.5";
@@ -39,7 +40,7 @@ class CommandsTest : public KestrelTest {
   void Press(const std::vector<int>& codes) {
     for (int code : codes) {
       KeyQueue[KeyQueueCount++] = code;
-      KeyQueue[KeyQueueCount++] = 0;
+      KeyQueue[KeyQueueCount++] = keys::kReplyMarker;
       HandleKey();
       HandleKey();
     }

@@ -188,7 +188,7 @@ TEST_F(ControlsTest, AnyOtherKeyOfAPairCountsAsTheSecond) {
   EXPECT_EQ(FrequencyText, "145.0125");
   EXPECT_EQ(ArrowFrom("145.0", kPageDown), "VA0144.98750\r");
   FrequencyText = "145.0";
-  KeyCode = 0;
+  KeyCode = keys::kReplyMarker;
   TuneByKilohertz();
   EXPECT_EQ(Sent(), "VA0144.99900\r");
 }

@@ -3,8 +3,8 @@
 #include <algorithm>
 #include <filesystem>
 
+#include "state/commands.h"
 #include "state/key_codes.h"
-#include "commands/pending_commands.h"
 #include "unit/commands_fixture.h"
 
 namespace kestrel {
@@ -18,7 +18,7 @@ class ExecutionsTest : public CommandsTest {
  protected:
   // The search list as a running search holds it, with one find.
   void RunSearchWithOneFind() {
-    SearchActive = 1;
+    SearchActive = kSearchRunning;
     FoundCount = 1;
     BankFileName = "bank00.dat";
     testing::LoadListLines(testing::BankLines("Srchbank", "FM", {{"146.5"}}));
@@ -44,7 +44,7 @@ TEST_F(ExecutionsTest, BankSelectionTunesTheFirstEntryWithTheBanksModeAndStep) {
   Type("B07\r");
   EXPECT_EQ(line->TakeWritten(), "VA0145.50000\rMD2\rST012.50\r");  // no receiver memory erased
   EXPECT_EQ(Words(), (WordList{"bank", "0", "7", "AM", "sel"}));
-  EXPECT_EQ(ListState, 1);
+  EXPECT_EQ(ListState, kListBrowsing);
   EXPECT_EQ(ListIndex, 4);
   Forget();
   WriteBank("bank09.dat", {});
@@ -53,7 +53,7 @@ TEST_F(ExecutionsTest, BankSelectionTunesTheFirstEntryWithTheBanksModeAndStep) {
   EXPECT_EQ(line->TakeWritten(), "");
   Type("B08\r");
   EXPECT_EQ(Words().back(), "bnf");
-  EXPECT_EQ(ListState, 0);
+  EXPECT_EQ(ListState, kNoList);
 }
 
 TEST_F(ExecutionsTest, ArgumentsOfTheWrongLengthAreRefused) {
@@ -79,7 +79,7 @@ TEST_F(ExecutionsTest, RadbankStartsTheReceiversScanOfOneBank) {
   EXPECT_EQ(FrequencyText, "145.500000");
   EXPECT_EQ(ModeText, "AM");
   EXPECT_EQ(Words(), (WordList{"radbank", "C", "FM"}));
-  EXPECT_EQ(MemoryScanState, 1);
+  EXPECT_EQ(MemoryScanState, kMemoryScanStarted);
   EXPECT_EQ(LastScanBank, "C");
   EXPECT_EQ(PendingCommand, kNothingPending);
 }
@@ -98,7 +98,7 @@ TEST_F(ExecutionsTest, RadbankWithSpeechOffKeepsOnlyTheFixedPauses) {
 }
 
 TEST_F(ExecutionsTest, EnterDuringAMemoryScanGivesThePassedChannelsBack) {
-  MemoryScanState = 2;
+  MemoryScanState = kMemoryScanReported;
   PassList[1] = "A05";
   PassList[2] = "B12";
   PassCount = 3;
@@ -107,7 +107,7 @@ TEST_F(ExecutionsTest, EnterDuringAMemoryScanGivesThePassedChannelsBack) {
   EXPECT_EQ(line->written, "MRA05\rMP0\rMRB12\rMP0\rVA0145.50000\rMD1\r");
   EXPECT_EQ(Words(), (WordList{"exitscan", "FM"}));
   EXPECT_EQ(PassCount, 1);
-  EXPECT_EQ(MemoryScanState, 0);
+  EXPECT_EQ(MemoryScanState, kNoMemoryScan);
 }
 
 TEST_F(ExecutionsTest, StepEntrySetsTheStepBeforeReadingItOut) {
@@ -151,7 +151,7 @@ TEST_F(ExecutionsTest, KillingAMiddleOrTheLastEntryKeepsTheBrowsePositionOnAnEnt
   Forget();
   Type("K\r");
   EXPECT_EQ(ReadFile("bank07.dat"), BankText({}));
-  EXPECT_EQ(ListState, 0);
+  EXPECT_EQ(ListState, kNoList);
   EXPECT_EQ(line->written, "");
   EXPECT_EQ(Words(), (WordList{"kill", "ok"}));
 }
@@ -164,7 +164,7 @@ TEST_F(ExecutionsTest, QuitDuringASearchEndsItAsEnterDoesAndRunsTheBankCommand) 
   EXPECT_EQ(Words().back(), "ok");
   EXPECT_NE(ReadFile("bank05.dat").find("145.5"), std::string::npos);
   EXPECT_EQ(ReadFile("bank00.dat"), "Srchbank\r\nFM\r\n12.5\r\n \r\n146.5\r\n \r\n9999\r\n");
-  EXPECT_EQ(SearchActive, 0);
+  EXPECT_EQ(SearchActive, kNoSearch);
   EXPECT_EQ(RunFlag, 0);
 }
 
@@ -174,7 +174,7 @@ TEST_F(ExecutionsTest, EnterEndsTheSearchFirstAndThenRunsTheBankCommand) {
   Type("P05\r");
   EXPECT_EQ(ReadFile("bank00.dat"), "Srchbank\r\nFM\r\n12.5\r\n \r\n146.5\r\n \r\n9999\r\n");
   EXPECT_NE(ReadFile("bank05.dat").find("145.5"), std::string::npos);
-  EXPECT_EQ(SearchActive, 0);
+  EXPECT_EQ(SearchActive, kNoSearch);
 }
 
 }  // namespace

@@ -30,7 +30,7 @@ class HitLogTest : public PollingTest {
   // The search halts on a level reply and "RX" answers with the frequency.
   void SearchHalts(const std::string& level, const std::string& frequency) {
     LevelPoll(level);
-    ASSERT_EQ(PollState, 3);
+    ASSERT_EQ(PollState, kAskFrequency);
     Tick();
     line->Feed("VS RF" + frequency + " ST012500 AU0 MD1 AT0");
     Tick();
@@ -38,7 +38,7 @@ class HitLogTest : public PollingTest {
 };
 
 TEST_F(HitLogTest, EachSearchHaltIsOneLineWithItsTimesHighestLevelAndCount) {
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   At(7, 250, 10000);
   SearchHalts("LM 100", "0145500000");
@@ -47,7 +47,7 @@ TEST_F(HitLogTest, EachSearchHaltIsOneLineWithItsTimesHighestLevelAndCount) {
   LevelPoll("LM 090");
   At(9, 750, 12500);
   LevelPoll("LM%000");  // the search runs on
-  ASSERT_EQ(SearchActive, 1);
+  ASSERT_EQ(SearchActive, kSearchRunning);
   At(20, 0, 23000);
   SearchHalts("LM 050", "0145500000");
   At(21, 40, 24040);
@@ -65,13 +65,13 @@ TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile)
   WriteFile("hits.csv", kHeader + "x,y,1.0,146,FM,60,S5,1,\"list scan 07\",\"a \"\"b\"\"\"\r\n");
   testing::LoadListLines(testing::BankLines("bank07", "FM", {{"146.0", "TOWER, NORTH"}}));
   BankFileName = "bank07.dat";
-  ListState = 2;
+  ListState = kListScanStarted;
   ListIndex = 4;
   FrequencyText = "146.0";
   LevelPoll("LM 100");
   LevelPoll("LM%000");  // on to the next entry
-  ListState = 0;
-  MemoryScanState = 2;
+  ListState = kNoList;
+  MemoryScanState = kMemoryScanReported;
   LevelPoll("LC087 MA05 RF0145500000");
   Tick();
   Tick();
@@ -84,7 +84,7 @@ TEST_F(HitLogTest, ScanStopsNameBankChannelAndLabelAndTheCountGoesOnFromTheFile)
 
 TEST_F(HitLogTest, AnUnwritableLogSaysFailedOnceAndTheSearchListKeepsTheFind) {
   std::filesystem::create_directory("hits.csv");
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   for (const char* frequency : {"0145500000", "0146000000"}) {
     SearchHalts("LM 100", frequency);
@@ -164,7 +164,7 @@ TEST_F(HitLogTest, LabelBytesOutsidePrintableAsciiAreWrittenAsBlanks) {
 TEST_F(HitLogTest, ALogWithOtherNamesIsNotWrittenAndSaysFailed) {
   WriteFile("elsewhere.csv", "keep\r\n");
   std::filesystem::create_hard_link("elsewhere.csv", "hits.csv");
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   SearchHalts("LM 100", "0145500000");
   LevelPoll("LM%000");

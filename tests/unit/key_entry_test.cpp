@@ -1,7 +1,7 @@
 #include <gtest/gtest.h>
 
+#include "state/commands.h"
 #include "state/key_codes.h"
-#include "commands/pending_commands.h"
 #include "runtime/files.h"
 #include "unit/commands_fixture.h"
 
@@ -24,7 +24,7 @@ TEST_F(CommandsTest, TypedDigitsAreEchoedAndTheFirstAfterEnterStartsAnew) {
 
 TEST_F(CommandsTest, KeypadDigitsAndDigitsDuringAListScanMeanNothing) {
   for (int code = 96; code <= 105; ++code) Press({code});
-  ListState = 3;
+  ListState = kListScanning;
   Type("1.");
   EXPECT_TRUE(Words().empty());
   EXPECT_EQ(FrequencyText, "145.0");
@@ -95,11 +95,11 @@ TEST_F(CommandsTest, TheRawTestNeedsTheTraceAndShowsTheReply) {
 }
 
 TEST_F(CommandsTest, AKeyBeforeTheReceiverEverAnsweredEndsTheProgram) {
-  LinkState = -1;
+  LinkState = kLinkConnecting;
   RunFlag = 1;
   Type("S");
   EXPECT_EQ(Words(), (WordList{"rnc"}));
-  EXPECT_EQ(LinkState, 0);
+  EXPECT_EQ(LinkState, kLinkGivenUp);
   EXPECT_EQ(RunFlag, 0);
   EXPECT_EQ(PendingCommand, kNothingPending);
 }
@@ -114,13 +114,13 @@ TEST_F(CommandsTest, QuitExecutesThePendingCommandAndEndsTheProgram) {
 }
 
 TEST_F(CommandsTest, SpaceLetsAMemoryScanGoOnAndOtherKeysEndIt) {
-  MemoryScanState = 1;
+  MemoryScanState = kMemoryScanStarted;
   Press({keys::kSpace});
   EXPECT_EQ(line->TakeWritten(), "\x1e");
-  EXPECT_EQ(MemoryScanState, 1);
+  EXPECT_EQ(MemoryScanState, kMemoryScanStarted);
   Type("J");  // a letter without a meaning of its own
   EXPECT_EQ(Words(), (WordList{"exitscan"}));
-  EXPECT_EQ(MemoryScanState, 0);
+  EXPECT_EQ(MemoryScanState, kNoMemoryScan);
 }
 
 TEST_F(CommandsTest, TheMarkerAfterEachKeyReadsTheReceiversAnswer) {

@@ -141,11 +141,11 @@ TEST_F(LinkTest, MemoryListAnswerWithoutKeywordIsTracedAndDropped) {
 
 TEST_F(LinkTest, FirstReplyCompletesTheHandshakeOnce) {
   StartTrace();
-  LinkState = -1;
+  LinkState = kLinkConnecting;
   DisplayLine = "Connecting";
   line->Feed("LM%000\r\n");
   ReadReply();
-  EXPECT_EQ(LinkState, 1);
+  EXPECT_EQ(LinkState, kLinkAnswered);
   EXPECT_EQ(DisplayLine, ">");
   EXPECT_EQ(sound.Paths(), (std::vector<std::string>{"connected"}));
   line->Feed("LM 012\r\n");

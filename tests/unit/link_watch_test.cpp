@@ -50,18 +50,18 @@ class LinkWatchTest : public PollingTest {
 
 TEST_F(LinkWatchTest, ALostLinkIsSaidEndsTheSearchServesKeysAndIsTakenBackOnceASecond) {
   // A search runs with one find when the adapter is pulled.
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   FoundCount = 1;
   BankFileName = "bank00.dat";
   ListLines[0] = "Srchbank";
   ListLines[4] = "145.1";
   ListLines[5] = " ";
   ListLines[6] = EndMarker;
-  PollState = 2;
+  PollState = kReadLevel;
   line->vanished = true;
   Tick();
   EXPECT_EQ(sound.Words(), (std::vector<std::string>{"lost", "1"}));
-  EXPECT_EQ(SearchActive, 0);
+  EXPECT_EQ(SearchActive, kNoSearch);
   EXPECT_EQ(ReadFile("bank00.dat"), "Srchbank\r\n\r\n\r\n\r\n145.1\r\n \r\n9999\r\n");
   EXPECT_EQ(DrawnAt(270, 320).back(), "   *** RECEIVER LOST ***  ");
   EXPECT_EQ(line->closes, 1);

@@ -4,6 +4,7 @@
 #include "app/app.h"
 #include "bank_test_files.h"
 #include "fakes/kestrel_test.h"
+#include "runtime/config_format.h"
 #include "state/app.h"
 #include "state/banks.h"
 #include "state/controls.h"
@@ -114,7 +115,7 @@ TEST_F(MainLineTest, AnEmptyConfigurationLeavesThePortClosedAndSpeechOff) {
   WriteFile("KESTREL.CFG", "");
   Run();
   EXPECT_EQ(PortNumber, 0);
-  EXPECT_EQ(VoiceEnabled, 0);
+  EXPECT_EQ(VoiceEnabled, config::kVoiceOff);
   EXPECT_EQ(DebugFlag, 0);
   EXPECT_EQ(BaudRate, 0);
   EXPECT_TRUE(ports.OpenAttempts().empty());
@@ -141,7 +142,7 @@ TEST_F(MainLineTest, APortThatWouldNotOpenLeavesItsReasonInTheTrace) {
 
 TEST_F(MainLineTest, ClosingDuringASearchKeepsItsFinds) {
   // The search list as the search left it, with one find.
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   testing::LoadListLines(testing::BankLines("Srchbank", "FM", {{"145.5"}}));
   ShutDown();
   EXPECT_EQ(ReadFile("bank00.dat"), "Srchbank\r\nFM\r\n12.5\r\n \r\n145.5\r\n \r\n9999\r\n");

@@ -30,21 +30,21 @@ class OperatorKeysTest : public PollingTest {
 };
 
 TEST_F(OperatorKeysTest, StatusSaysTheWholeStateAndEndsNoScanNorSendsAnything) {
-  ListState = 1;
+  ListState = kListBrowsing;
   BankFileName = "bank07.dat";
   ListIndex = 6;
   EXPECT_EQ(Key('V'), (Words{"1", "4", "5", "point", "5", "fm.wav", "bank", "0", "7", "entry",
                              "2", "incr", "1", "2", "point", "5", "attoff", "noise", "on",
                              "svoice", "on", "s", "9", "plus"}));
-  ListState = 0;
-  MemoryScanState = 1;  // freshly started: any other key would end it
+  ListState = kNoList;
+  MemoryScanState = kMemoryScanStarted;  // freshly started: any other key would end it
   LastScanBank = "C";
   const Words words = Key('V');
   EXPECT_EQ(Words(words.begin(), words.begin() + 4), (Words{"scan", "scan", "radbank", "C"}));
-  EXPECT_EQ(MemoryScanState, 1);
-  SearchActive = 2;
+  EXPECT_EQ(MemoryScanState, kMemoryScanStarted);
+  SearchActive = kSearchHalted;
   FoundCount = 12;
-  MemoryScanState = 0;
+  MemoryScanState = kNoMemoryScan;
   const Words searching = Key('V');
   EXPECT_EQ(Words(searching.begin() + 6, searching.begin() + 10),  // after 145.5 FM
             (Words{"srch", "found", "1", "2"}));
@@ -59,9 +59,9 @@ TEST_F(OperatorKeysTest, WhileTheLinkIsLostKeysThatStartOrReportOnTheReceiverSay
                              "point", "5", "attoff", "noise", "on", "svoice", "on"}));
   EXPECT_EQ(Key('M'), Words{"lost"});
   EXPECT_EQ(Key('R'), Words{"lost"});
-  EXPECT_EQ(SearchActive, 0);
+  EXPECT_EQ(SearchActive, kNoSearch);
   EXPECT_EQ(Key('G'), Words{"lost"});
-  EXPECT_EQ(PendingCommand, 0);
+  EXPECT_EQ(PendingCommand, kNothingPending);
   EXPECT_EQ(line->written, "");
 }
 
@@ -79,7 +79,7 @@ TEST_F(OperatorKeysTest, NumbersOfTwoPhrasesStayApartInTheTextLineAndWhenSaidAga
 }
 
 TEST_F(OperatorKeysTest, SayAgainRepeatsTheLastAnnouncementAndPendingCommandsKeepTheirRules) {
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   StopMode = 1;
   LevelPoll("LM 100");  // the poller says "stop", then asks where the search halted
   Tick();
@@ -90,9 +90,9 @@ TEST_F(OperatorKeysTest, SayAgainRepeatsTheLastAnnouncementAndPendingCommandsKee
   EXPECT_EQ(Key('Y'), (Words{"s", "8"}));
   EXPECT_EQ(Key('Y'), (Words{"s", "8"}));
   Key('S');
-  ASSERT_EQ(PendingCommand, 1);
+  ASSERT_EQ(PendingCommand, kPendingStart);
   EXPECT_EQ(Key('V'), Words{});  // cancels the start entry like any other key
-  EXPECT_EQ(PendingCommand, 0);
+  EXPECT_EQ(PendingCommand, kNothingPending);
   Key('G');
   EXPECT_EQ(Key('U'), Words{"inv"});  // not a bank letter
   EXPECT_EQ(LevelTones, 0);

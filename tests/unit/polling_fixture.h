@@ -19,7 +19,7 @@ class PollingTest : public fakes::KestrelTest {
   void SetUp() override {
     KestrelTest::SetUp();
     line = &ConnectReceiver();
-    LinkState = 1;
+    LinkState = kLinkAnswered;
     RunFlag = 1;
     LevelBarText = "******************";
     SpeechOn();
@@ -46,7 +46,7 @@ class PollingTest : public fakes::KestrelTest {
 
   // One level poll from an idle poller: "LM" is sent, then the reply is read.
   void LevelPoll(const std::string& reply) {
-    ASSERT_EQ(PollState, 0);
+    ASSERT_EQ(PollState, kServeKeys);
     ASSERT_EQ(KeyQueueCount, 0);
     Tick();
     Tick();

@@ -3,12 +3,14 @@
 #include "polling_fixture.h"
 #include "speech/speech.h"
 #include "state/commands.h"
+#include "state/key_codes.h"
 
 namespace kestrel {
 namespace {
 
 // Keypad digits mean nothing to the command entry, so handing them over has no side effects.
 constexpr int kKeypad1 = 97, kKeypad2 = 98, kKeypad3 = 99;
+constexpr int kMarker = keys::kReplyMarker;
 
 std::vector<int> QueuedKeys() { return {KeyQueue, KeyQueue + KeyQueueCount}; }
 
@@ -17,15 +19,16 @@ TEST_F(PollingTest, QueuedKeysAreHandedOverOnePerTickBeforeTheLevelPollResumes) 
     Press(key);
     Release(key);
   }
-  EXPECT_EQ(QueuedKeys(), (std::vector<int>{kKeypad1, 0, kKeypad2, 0, kKeypad3, 0}));
+  const std::vector<int> entries{kKeypad1, kMarker, kKeypad2, kMarker, kKeypad3, kMarker};
+  EXPECT_EQ(QueuedKeys(), entries);
 
   std::vector<int> handed;
   for (int tick = 0; tick < 6; ++tick) {
     Tick();
     handed.push_back(KeyCode);
-    EXPECT_EQ(PollState, 0);
+    EXPECT_EQ(PollState, kServeKeys);
   }
-  EXPECT_EQ(handed, (std::vector<int>{kKeypad1, 0, kKeypad2, 0, kKeypad3, 0}));
+  EXPECT_EQ(handed, entries);
   EXPECT_EQ(line->written, "");
   Tick();  // the queue is found empty
   Tick();
@@ -36,13 +39,13 @@ TEST_F(PollingTest, AHeldKeyIsQueuedOnceAndASecondKeyWhileItIsDownIsIgnored) {
   Press('A');
   Press('A');  // auto-repeat
   Press('B');
-  EXPECT_EQ(QueuedKeys(), (std::vector<int>{'A', 0}));
+  EXPECT_EQ(QueuedKeys(), (std::vector<int>{'A', kMarker}));
   KeyCode = 'A';
   Release('A');
   EXPECT_EQ(KeyHeld, 0);
-  EXPECT_EQ(KeyCode, 999);
+  EXPECT_EQ(KeyCode, keys::kNoKey);
   Press('A');
-  EXPECT_EQ(QueuedKeys(), (std::vector<int>{'A', 0, 'A', 0}));
+  EXPECT_EQ(QueuedKeys(), (std::vector<int>{'A', kMarker, 'A', kMarker}));
 }
 
 // Typed through the window's event loop: more presses than the queue holds wait in the
@@ -56,7 +59,7 @@ TEST_F(PollingTest, TypeAheadBeyondTheQueueWaitsAndEveryPressIsHandedOverInOrder
     typed.push_back({256, key, 0});
     if (i == 12) typed.push_back({256, key, 0});  // auto-repeat
     typed.push_back({257, key, 0});
-    expected.insert(expected.end(), {key, 0});
+    expected.insert(expected.end(), {key, kMarker});
   }
   window.QueueBatch(typed);
   ProcessEvents(0);
@@ -78,7 +81,7 @@ TEST_F(PollingTest, TheCloseRequestEndsTheLoopAndOtherEventsAreIgnored) {
   Send(32770);
   EXPECT_EQ(RunFlag, 0);
   EXPECT_EQ(KeyQueueCount, 0);
-  EXPECT_EQ(PollState, 0);
+  EXPECT_EQ(PollState, kServeKeys);
 }
 
 TEST_F(PollingTest, LevelRepliesDrawTheBarInGreenAndLeaveBlack) {
@@ -110,7 +113,7 @@ TEST_F(PollingTest, LevelRepliesDrawTheBarInGreenAndLeaveBlack) {
     EXPECT_EQ(drawn.font.weight, 700);
     EXPECT_EQ(ReceiverScanning, c.scanning);
     EXPECT_EQ(MainWindow.colour, 0u);
-    EXPECT_EQ(PollState, 0);
+    EXPECT_EQ(PollState, kServeKeys);
   }
 }
 
@@ -129,7 +132,7 @@ TEST_F(PollingTest, NoUsableReplyLeavesTheBarAndTheScanningFlag) {
   LevelPoll("garbage");
   EXPECT_TRUE(DrawnAt(320, 30).empty());
   EXPECT_EQ(ReceiverScanning, 1);
-  EXPECT_EQ(PollState, 0);
+  EXPECT_EQ(PollState, kServeKeys);
 }
 
 TEST_F(PollingTest, TheSignalLevelIsSpokenAsSAndOneDigitWithPlusAboveNine) {

@@ -56,7 +56,7 @@ class RecordingsTest : public PollingTest {
   // A search runs with the input open, then halts on 145.25 after `before` seconds of sound,
   // holds the signal for `held` seconds and runs on. The hit log's recording column.
   std::string SearchHit(double before, double held) {
-    SearchActive = 1;
+    SearchActive = kSearchRunning;
     StopMode = 1;
     LevelPoll("LM%000");
     EXPECT_TRUE(WaitFor([this] { return capture.IsOpen(); }));
@@ -99,7 +99,7 @@ TEST_F(RecordingsTest, AHitIsRecordedFromTwoSecondsBeforeItsHaltToItsEndAndLogge
   EXPECT_EQ(rate, kRate);
   EXPECT_NEAR(static_cast<double>(samples.size()) / kRate, 3.5, 0.03);
   EXPECT_EQ(capture.opened, (std::vector<std::string>{"Line In@16000"}));
-  SearchActive = 0;
+  SearchActive = kNoSearch;
   LevelPoll("LM 000");
   EXPECT_TRUE(WaitFor([this] { return !capture.IsOpen(); })) << "the input stays open";
   const Words words = sound.Words();
@@ -109,7 +109,7 @@ TEST_F(RecordingsTest, AHitIsRecordedFromTwoSecondsBeforeItsHaltToItsEndAndLogge
 TEST_F(RecordingsTest, WithNoInputChosenNothingIsRecordedAndTheHitLogAndJStayAsTheyWere) {
   AudioInputText = "";
   StartRecordings();
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   LevelPoll("LM%000");
   EXPECT_EQ(Key('J'), Words{});
   EXPECT_TRUE(capture.opened.empty());
@@ -163,7 +163,7 @@ TEST_F(RecordingsTest, ARecordingThatCannotBeWrittenIsDroppedWithOneFailedAndThe
   EXPECT_FALSE(fs::exists("recordings/20261206-094130_145.2500.opus")) << "no half recording";
   const Words words = Key('Y');
   EXPECT_EQ(std::count(words.begin(), words.end(), "failed"), 0) << "once per run";
-  EXPECT_EQ(SearchActive, 1);
+  EXPECT_EQ(SearchActive, kSearchRunning);
 }
 
 TEST_F(RecordingsTest, JSaysTheNewestHitAndHowLongAgoThenPlaysItAndStepsBack) {

@@ -1,6 +1,5 @@
 #include <gtest/gtest.h>
 
-#include "commands/pending_commands.h"
 #include "polling_fixture.h"
 #include "rigctl/rigctl.h"
 #include "rigctl/rigctl_internal.h"
@@ -128,21 +127,28 @@ TEST_F(RigctlTest, SetsGoToTheNearest50HzWithinTheReceiversRange) {
 }
 
 TEST_F(RigctlTest, SetsAreRefusedWhileTheOperatorScansAndWaitWhileHeTypes) {
-  for (int* scan : {&SearchActive, &MemoryScanState, &ListState}) {
-    *scan = 2;
+  const auto refused = [this] {
     EXPECT_EQ(Ask("F 145500000"), "RPRT -9\n");
     EXPECT_EQ(Ask("M AM 0"), "RPRT -9\n");
-    *scan = 0;
-  }
+  };
+  SearchActive = kSearchHalted;
+  refused();
+  SearchActive = kNoSearch;
+  MemoryScanState = kMemoryScanReported;
+  refused();
+  MemoryScanState = kNoMemoryScan;
+  ListState = kListScanStarted;
+  refused();
+  ListState = kNoList;
   EXPECT_TRUE(RemoteSets.empty());
 
-  ListState = 1;  // a bank browsed, not scanned: the set is taken
+  ListState = kListBrowsing;  // a bank browsed, not scanned: the set is taken
   FrequencyEntryFresh = 0;  // digits typed, Enter not yet pressed
   EXPECT_EQ(Ask("F 145500000"), "RPRT 0\n");
   LevelPoll("LM 000\r\n");
   EXPECT_EQ(line->TakeWritten(), "LM\r");
   FrequencyEntryFresh = 1;
-  SearchActive = 1;  // a search began before the set's turn came: the set is dropped
+  SearchActive = kSearchRunning;  // a search began before the set's turn came: the set is dropped
   Tick();
   EXPECT_TRUE(RemoteSets.empty());
   Tick();

@@ -72,7 +72,7 @@ TEST_F(SearchTest, StartSetsTheReceiverUpAndWritesAnEmptySearchList) {
 
   EXPECT_EQ(Commands(), (Words{"VA0145000000", "VB0146000000", "ST012.50", "MD1", "VS"}));
   EXPECT_EQ(ReadFile("bank00.dat"), BankBytes({"Srchbank", "FM", "12.5", " ", "9999"}));
-  EXPECT_EQ(SearchActive, 1);
+  EXPECT_EQ(SearchActive, kSearchRunning);
   EXPECT_EQ(FoundCount, 0);
   EXPECT_EQ(BankFileName, "bank00.dat");
   EXPECT_EQ(ListIndex, 2);
@@ -164,24 +164,24 @@ TEST_F(SearchTest, The91stFindFillsTheListAndLaterOnesAreRefused) {
   EXPECT_EQ(ListLines[186], "9999");
 
   sound.Clear();
-  MemoryScanState = 2;
-  ListState = 1;
+  MemoryScanState = kMemoryScanReported;
+  ListState = kListBrowsing;
   EndSearch();
   EXPECT_EQ(ReadFile("bank00.dat"),
             BankBytes(BankLines("Srchbank", "FM", std::vector<Entry>(finds.begin(), finds.begin() + 91))));
   EXPECT_EQ(sound.Words(), (Words{"9", "1"}));
-  EXPECT_EQ(SearchActive, 0);
-  EXPECT_EQ(MemoryScanState, 0);
-  EXPECT_EQ(ListState, 0);
+  EXPECT_EQ(SearchActive, kNoSearch);
+  EXPECT_EQ(MemoryScanState, kNoMemoryScan);
+  EXPECT_EQ(ListState, kNoList);
 }
 
 TEST_F(SearchTest, EndingASearchWithoutFindsSaysZero) {
   StartQuietly();
-  SearchActive = 2;  // halted on a signal not read yet
+  SearchActive = kSearchHalted;  // halted on a signal not read yet
   EndSearch();
   EXPECT_EQ(sound.Words(), Words{"0"});
   EXPECT_EQ(ReadFile("bank00.dat"), BankBytes({"Srchbank", "FM", "12.5", " ", "9999"}));
-  EXPECT_EQ(SearchActive, 0);
+  EXPECT_EQ(SearchActive, kNoSearch);
 }
 
 TEST_F(SearchTest, ASearchListThatCannotBeSavedIsSaidFailedAndReported) {
@@ -197,7 +197,7 @@ TEST_F(SearchTest, ASearchListThatCannotBeSavedIsSaidFailedAndReported) {
   EXPECT_EQ(sound.Words(), (Words{"1", "failed"}));
   EXPECT_EQ(SearchListUnsaved, 1);
   // The program ends with a search running: no word, the same reports.
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   SaveRunningSearch();
   const std::string errors = ::testing::internal::GetCapturedStderr();
   CloseFile(TraceFile);
@@ -210,12 +210,12 @@ TEST_F(SearchTest, ASearchListThatCannotBeSavedIsSaidFailedAndReported) {
 }
 
 TEST_F(SearchTest, EndingWithNoSearchOnlyClearsTheLowerLines) {
-  ListState = 1;
+  ListState = kListBrowsing;
   SetColour(255);
   EndSearch();
   EXPECT_TRUE(sound.Words().empty());
   EXPECT_FALSE(FileExists("bank00.dat"));
-  EXPECT_EQ(ListState, 1);
+  EXPECT_EQ(ListState, kListBrowsing);
 
   struct Blanked {
     int x, y;

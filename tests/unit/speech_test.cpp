@@ -59,10 +59,10 @@ TEST_F(SpeechTest, TrailingZerosAfterThePointAreDroppedButOneDigitStays) {
 }
 
 TEST_F(SpeechTest, SearchingIsSaidOnlyWhileTheSearchRuns) {
-  SearchActive = 1;
+  SearchActive = kSearchRunning;
   EXPECT_EQ(SpeakFrequencyOf("145"), (Words{"srching", "1", "4", "5"}));
   EXPECT_EQ(SpeakFrequencyOf(""), (Words{"srching"}));
-  SearchActive = 2;
+  SearchActive = kSearchHalted;
   EXPECT_EQ(SpeakFrequencyOf("145"), (Words{"1", "4", "5"}));
 }
 

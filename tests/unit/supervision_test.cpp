@@ -35,7 +35,7 @@ class SupervisionTest : public PollingTest {
   // A memory scan stops on a channel: the stop, one tick of delay, its frequency.
   void ScanStops(const std::string& reply = kScanStop) {
     LevelPoll(reply);
-    ASSERT_EQ(PollState, 5);
+    ASSERT_EQ(PollState, kWaitForScanStop);
     Tick();
     Tick();
   }
@@ -43,7 +43,7 @@ class SupervisionTest : public PollingTest {
   void SearchHalts(const std::vector<std::string>& answers) {
     LevelPoll(kSignal);
     for (const auto& answer : answers) {
-      ASSERT_EQ(PollState, 3);
+      ASSERT_EQ(PollState, kAskFrequency);
       Tick();
       line->Feed(answer);
       Tick();
@@ -51,12 +51,12 @@ class SupervisionTest : public PollingTest {
   }
   void LoadSearchList() {
     LoadListLines(BankLines("Srchbank", "FM", {}));
-    SearchActive = 1;
+    SearchActive = kSearchRunning;
   }
 };
 
 TEST_F(SupervisionTest, AMemoryScanIsAnnouncedOnceInTheBackgroundAndShownOnEveryRunningPoll) {
-  MemoryScanState = 1;
+  MemoryScanState = kMemoryScanStarted;
   LevelPoll(kQuiet);
   LevelPoll(kQuiet);
   EXPECT_EQ(StatusLines(window.drawn), (std::vector<std::string>{kScanning, kScanning}));
@@ -64,11 +64,11 @@ TEST_F(SupervisionTest, AMemoryScanIsAnnouncedOnceInTheBackgroundAndShownOnEvery
   ASSERT_EQ(sound.played.size(), 1u);
   EXPECT_EQ(sound.played[0].path, "wave\\scan");
   EXPECT_TRUE(sound.played[0].background);
-  EXPECT_EQ(MemoryScanState, 2);
+  EXPECT_EQ(MemoryScanState, kMemoryScanReported);
 }
 
 TEST_F(SupervisionTest, AfterAStopTheScanIsReportedAgainOnlyOnTheSeventhRunningPoll) {
-  MemoryScanState = 2;
+  MemoryScanState = kMemoryScanReported;
   ScanStops();
   EXPECT_EQ(FrequencyText, "145.500000");
   EXPECT_EQ(sound.Words(), std::vector<std::string>{"stop"});
@@ -86,10 +86,10 @@ TEST_F(SupervisionTest, AfterAStopTheScanIsReportedAgainOnlyOnTheSeventhRunningP
 }
 
 TEST_F(SupervisionTest, AStopReplyWithoutAWholeFrequencyIsAnsweredOrWaitedOut) {
-  MemoryScanState = 2;
+  MemoryScanState = kMemoryScanReported;
   ScanStops("LC087 MA05 RF01455");  // the report came in two pieces
   EXPECT_EQ(line->TakeWritten(), "LM\r\x1e");
-  EXPECT_EQ(MemoryScanState, 1);
+  EXPECT_EQ(MemoryScanState, kMemoryScanStarted);
   EXPECT_EQ(StopHoldoff, 0);
   ScanStops(kSignal);  // no frequency at all: only the hold-off starts
   EXPECT_EQ(line->TakeWritten(), "LM\r");
@@ -102,7 +102,7 @@ TEST_F(SupervisionTest, AStopReplyWithoutAWholeFrequencyIsAnsweredOrWaitedOut) {
 TEST_F(SupervisionTest, TheListScanStepsThroughTheEntriesAndShowsTheLabelOnAStop) {
   LoadListLines(
       BankLines("bank07", "FM", {{"145.5", "TOWER"}, {"146.0", "ROAD"}, {"147.25", "PORT"}}));
-  ListState = 2;  // as the list scan starts: the first entry tuned, ListIndex 4
+  ListState = kListScanStarted;  // as the list scan starts: the first entry tuned, ListIndex 4
   ListIndex = 4;
   LevelPoll(kSignal);  // a signal before the first step holds the first entry
   EXPECT_EQ(DrawnAt(340, 370), std::vector<std::string>{"TOWER"});
@@ -125,7 +125,7 @@ TEST_F(SupervisionTest, TheListScanStepsThroughTheEntriesAndShowsTheLabelOnAStop
   EXPECT_EQ(DrawnAt(340, 370).back(), "PORT");
   EXPECT_EQ(StatusLines(window.drawn), (std::vector<std::string>{kStopped}));
   EXPECT_EQ(sound.Words(), std::vector<std::string>{"stop"});
-  EXPECT_EQ(ListState, 4);
+  EXPECT_EQ(ListState, kListScanHeld);
 }
 
 TEST_F(SupervisionTest, AHaltedSearchIsRecordedAndToldToGoOnAtTheFifthPoll) {
@@ -134,7 +134,7 @@ TEST_F(SupervisionTest, AHaltedSearchIsRecordedAndToldToGoOnAtTheFifthPoll) {
   EXPECT_EQ(FrequencyText, "145.5");
   EXPECT_EQ(ListLines[4], "145.5");
   EXPECT_EQ(ListLines[6], "9999");
-  EXPECT_EQ(SearchActive, 2);
+  EXPECT_EQ(SearchActive, kSearchHalted);
   EXPECT_EQ(line->TakeWritten(), "LM\rRX\r");
   for (int poll = 0; poll < 4; ++poll) LevelPoll(kSignal);
   EXPECT_EQ(line->TakeWritten(), "LM\rLM\rLM\rLM\r");
@@ -144,7 +144,7 @@ TEST_F(SupervisionTest, AHaltedSearchIsRecordedAndToldToGoOnAtTheFifthPoll) {
   EXPECT_EQ(sound.Words(true), (std::vector<std::string>{"shdel", "shdel"}));
   LevelPoll(kQuiet);
   EXPECT_EQ(DrawnAt(270, 320).back(), "Search Mode Active");
-  EXPECT_EQ(SearchActive, 1);
+  EXPECT_EQ(SearchActive, kSearchRunning);
 }
 
 TEST_F(SupervisionTest, InStopModeAHaltIsSpokenAndTheSearchIsNeverToldToGoOn) {
@@ -155,7 +155,7 @@ TEST_F(SupervisionTest, InStopModeAHaltIsSpokenAndTheSearchIsNeverToldToGoOn) {
   line->TakeWritten();
   for (int poll = 0; poll < 12; ++poll) LevelPoll(kSignal);
   EXPECT_EQ(line->written.find('\x1e'), std::string::npos);
-  EXPECT_EQ(SearchActive, 2);
+  EXPECT_EQ(SearchActive, kSearchHalted);
 }
 
 TEST_F(SupervisionTest, TheHaltFrequencyEndsAtTheLastDigitOfItsField) {
@@ -169,9 +169,9 @@ TEST_F(SupervisionTest, AHaltWithoutAFrequencyInFiveAnswersIsGivenUpAndNotAskedA
   LoadSearchList();
   StopMode = 1;
   SearchHalts({"", "LM 100", "VS RF01455", "", ""});
-  EXPECT_EQ(PollState, 0);
+  EXPECT_EQ(PollState, kServeKeys);
   EXPECT_EQ(ListLines[4], "9999");
-  EXPECT_EQ(SearchActive, 2);
+  EXPECT_EQ(SearchActive, kSearchHalted);
   EXPECT_EQ(line->TakeWritten(), "LM\rRX\rRX\rRX\rRX\rRX\r");
   Press(kKeypadKey);
   Release(kKeypadKey);
@@ -187,7 +187,7 @@ TEST_F(SupervisionTest, AHaltWithoutAFrequencyInFiveAnswersIsGivenUpAndNotAskedA
 
 TEST_F(SupervisionTest, TheListScanOfAnEmptyListTunesNothing) {
   LoadListLines(BankLines("bank07", "FM", {}));
-  ListState = 2;
+  ListState = kListScanStarted;
   ListIndex = 4;
   LevelPoll(kQuiet);
   LevelPoll(kQuiet);
@@ -198,7 +198,7 @@ TEST_F(SupervisionTest, TheListScanOfAnEmptyListTunesNothing) {
 TEST_F(SupervisionTest, TheListScanPassesOverEntriesThatAreNoFrequency) {
   LoadListLines(
       BankLines("bank07", "FM", {{"145.5", "a"}, {"\x1b[2J", "b"}, {"1.2.3", "c"}, {"146", "d"}}));
-  ListState = 3;
+  ListState = kListScanning;
   ListIndex = 6;
   LevelPoll(kQuiet);
   LevelPoll(kQuiet);
