@@ -36,7 +36,8 @@ inline void CheckSavedBank(const std::string& name, const std::string& bytes) {
 // Nothing beside the working folder. In it: the files the harness wrote, as it wrote them
 // or saved as banks, the files named in `others`, and banks the program saved whole; no
 // temporary file left behind.
-inline void CheckFolder(const ScratchFolder& folder, const std::map<std::string, std::string>& given,
+inline void CheckFolder(const ScratchFolder& folder,
+                        const std::map<std::string, std::string>& given,
                         const std::vector<std::string>& others = {}) {
   FUZZ_CHECK(folder.NothingBesideWork());
   for (const auto& entry : std::filesystem::directory_iterator(".")) {

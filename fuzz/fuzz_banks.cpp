@@ -36,8 +36,7 @@ namespace {
 using namespace kestrel;
 
 constexpr const char* kModes[] = {"FM", "AM", "WFM", "USB", "LSB", "CW ", "AUT", "CW"};
-constexpr void (*kOperations[])() = {PutFrequency, TransferBank, SortBankFile,
-                                     WriteBankToReceiver};
+constexpr void (*kOperations[])() = {PutFrequency, TransferBank, SortBankFile, WriteBankToReceiver};
 constexpr std::size_t kMostChannels = 91;
 constexpr const char* kLoadedBank = "bankload.dat";
 
@@ -139,9 +138,8 @@ void CheckMemoryWrites(fakes::FakeLine& line) {
   for (const std::string& command : commands) {
     FUZZ_CHECK(command.rfind("MX", 0) == 0);
     // After "MX" and the bank letter, which come from the typed argument, all is printable.
-    FUZZ_CHECK(command.size() > 3 && std::all_of(command.begin() + 3, command.end(), [](char c) {
-                 return c >= ' ' && c <= '~';
-               }));
+    FUZZ_CHECK(command.size() > 3 && std::all_of(command.begin() + 3, command.end(),
+                                                 [](char c) { return c >= ' ' && c <= '~'; }));
   }
 }
 

@@ -60,7 +60,8 @@ constexpr const char* kTraceName = "debug1.dat";
 std::map<std::string, std::string> WriteStartingBanks() {
   std::map<std::string, std::string> files = {
       {"bank01.dat",
-       "bank01\r\nFM\r\n12.5\r\n \r\n145.5\r\nTOWER\r\n146.0\r\n \r\n430.0\r\nREPEATER\r\n9999\r\n"},
+       "bank01\r\nFM\r\n12.5\r\n \r\n145.5\r\nTOWER\r\n146.0\r\n "
+       "\r\n430.0\r\nREPEATER\r\n9999\r\n"},
       {"bank00.dat", "Srchbank\r\nFM\r\n12.5\r\n \r\n145.25\r\n \r\n9999\r\n"},
   };
   for (const auto& [name, bytes] : files) fuzz::WriteWholeFile(name, bytes);
@@ -116,9 +117,9 @@ void CheckState() {
   FUZZ_CHECK(InRange(FoundCount, 0, 91));
   FUZZ_CHECK(InRange(PassCount, 1, kPassListSize));
   if (ListState != kNoList) FUZZ_CHECK(InRange(ListIndex, 0, kListSize - 2));
-  for (const Text* text : {&FrequencyText, &SpokenText, &StepText, &ArgumentText, &ModeText,
-                           &SearchStartText, &SearchEndText, &CommandText, &LogLine,
-                           &DisplayLine, &BankFileName, &LastScanBank}) {
+  for (const Text* text :
+       {&FrequencyText, &SpokenText, &StepText, &ArgumentText, &ModeText, &SearchStartText,
+        &SearchEndText, &CommandText, &LogLine, &DisplayLine, &BankFileName, &LastScanBank}) {
     FUZZ_CHECK(text->size() <= kTextLimit);
   }
   FUZZ_CHECK(ReplyText.size() <= kTextLimit + 1);

@@ -15,12 +15,12 @@
 #include <unistd.h>
 
 // A broken invariant: say which, then crash so that the input is kept.
-#define FUZZ_CHECK(condition)                                                           \
-  do {                                                                                  \
-    if (!(condition)) {                                                                 \
+#define FUZZ_CHECK(condition)                                                                \
+  do {                                                                                       \
+    if (!(condition)) {                                                                      \
       std::fprintf(stderr, "%s:%d: invariant broken: %s\n", __FILE__, __LINE__, #condition); \
-      std::abort();                                                                     \
-    }                                                                                   \
+      std::abort();                                                                          \
+    }                                                                                        \
   } while (false)
 
 namespace kestrel::fuzz {

@@ -64,9 +64,9 @@ bool FindReceiverAtFirstStart() {
   for (const std::string& device : ports.FreeAdapters()) {
     const ProbeResult found = ProbeSpeed(ports, device);
     if (found.baud != 0) return TakeReceiver(device, found);
-    const std::string reason = found.opened ? "no answer at " + std::string(kProbeSpeedsText) +
-                                                  " baud; is it switched on?"
-                                            : ports.LastOpenProblem();
+    const std::string reason =
+        found.opened ? "no answer at " + std::string(kProbeSpeedsText) + " baud; is it switched on?"
+                     : ports.LastOpenProblem();
     FirstStartLines.push_back("First start: " + device + ": " + reason);
     if (!SilentAdapter.empty()) continue;
     SilentAdapter = device;
@@ -86,11 +86,12 @@ int ReportReceiverNotFound() {
   if (!SetupWriter) return 0;
   const std::string device = SilentAdapter.empty() ? "DEVICE" : BareName(SilentAdapter);
   ShowSetupLine(screen::kSetupCommand, "panelset --user-folder --device " + device + " --probe");
-  ShowSetupLine(screen::kSetupReason,
-                "receiver not found: " +
-                    (SilentAdapter.empty()
-                         ? std::string("no free USB serial adapter (panelset --list shows the ports)")
-                         : SilentReason));
+  ShowSetupLine(
+      screen::kSetupReason,
+      "receiver not found: " +
+          (SilentAdapter.empty()
+               ? std::string("no free USB serial adapter (panelset --list shows the ports)")
+               : SilentReason));
   SayWord("rnf");
   return kNotFoundExitCode;
 }

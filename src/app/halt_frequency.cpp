@@ -50,7 +50,6 @@ void CountUnansweredQuestion() {
 
 }  // namespace
 
-
 void BeginHaltedSearchQuestion() {
   unanswered_questions = 0;
   PollState = kAskFrequency;

@@ -14,7 +14,8 @@ void BeginHaltedSearchQuestion();
 void AskHaltedSearchFrequency();
 // PollState kReadFrequency: reads the answer to "RX" and records the halt, or asks again.
 void TakeHaltedSearchFrequency();
-// PollState kShowScanFrequency: shows where the receiver's memory scan stopped, from the kept level reply.
+// PollState kShowScanFrequency: shows where the receiver's memory scan stopped, from the kept level
+// reply.
 void TakeStoppedScanFrequency();
 
 }  // namespace kestrel::polling

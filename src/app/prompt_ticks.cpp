@@ -15,8 +15,8 @@
 namespace kestrel {
 namespace {
 
-constexpr int kPollTimer = 1;        // the main window's only timer
-constexpr int kLookAheadMax = 255;   // as much as one reply read takes
+constexpr int kPollTimer = 1;       // the main window's only timer
+constexpr int kLookAheadMax = 255;  // as much as one reply read takes
 
 KESTREL_STATE(bool, key_hurried, false);  // a key that came to an empty queue waits for its tick
 KESTREL_STATE(int, watched_fd, -1);       // the port's descriptor while the level reply is awaited

@@ -166,10 +166,9 @@ bool ReportSearchRunning() {
 // The first rule that applies acts and ends the step.
 void SuperviseScans() {
   using Rule = bool (*)();
-  static constexpr Rule kRules[] = {ReportMemoryScanRunning, StepListScan,
-                                    ReportMemoryScanStopped, HoldListScan,
-                                    ResumeHaltedSearch,      ReportSearchHalted,
-                                    ReportSearchRunning};
+  static constexpr Rule kRules[] = {
+      ReportMemoryScanRunning, StepListScan,       ReportMemoryScanStopped, HoldListScan,
+      ResumeHaltedSearch,      ReportSearchHalted, ReportSearchRunning};
   for (const Rule rule : kRules) {
     if (rule()) return;
   }

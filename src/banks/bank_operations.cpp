@@ -39,7 +39,7 @@ void ClearLines(Text (&lines)[kListSize]) {
 // at once; the operator hears "create" and the first two characters of spokenKey. The
 // result is that of the save.
 int CreateBank(std::string_view spokenKey, const Text& mode, const Text& step,
-                const Text& reserved) {
+               const Text& reserved) {
   SayWord("create");
   SayWord(Mid(spokenKey, 1, 1));
   SayWord(Mid(spokenKey, 2, 1));

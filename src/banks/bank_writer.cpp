@@ -22,10 +22,10 @@ namespace kestrel {
 namespace {
 
 constexpr int kLastChannel = kMostEntries - 1;  // channels 00..90
-constexpr int kWaitPauses = 10;         // after "wait", before the first entry
-constexpr int kFirstEntryPauses = 7;    // then 5, 3, 1, 1, ... before each entry
-constexpr int kBeepLineMultiple = 11;   // a "beep" after the entries on lines 22, 44, ...
-constexpr int kLabelWidth = 12;         // the receiver's memory text
+constexpr int kWaitPauses = 10;                 // after "wait", before the first entry
+constexpr int kFirstEntryPauses = 7;            // then 5, 3, 1, 1, ... before each entry
+constexpr int kBeepLineMultiple = 11;           // a "beep" after the entries on lines 22, 44, ...
+constexpr int kLabelWidth = 12;                 // the receiver's memory text
 
 // The bank's mode line, compared exactly with the receiver's names of its mode digits; any
 // other text (also "CW " and "AUT") sends no digit.
@@ -78,9 +78,8 @@ void PlayPauses(int count) {
 
 void SendMemoryWrite(int line, const std::string& frequency, const std::string& modeDigit) {
   CommandText = kCommandMemoryWrite + Mid(ArgumentText.str(), 3, 1) +
-                ChannelField(ChannelOfLine(line)) + kFieldFrequency + frequency +
-                kFieldFixedStep + kFieldMode + modeDigit + kFieldText +
-                LabelField(ListLines[line + 1]);
+                ChannelField(ChannelOfLine(line)) + kFieldFrequency + frequency + kFieldFixedStep +
+                kFieldMode + modeDigit + kFieldText + LabelField(ListLines[line + 1]);
   SendCommand();
 }
 

@@ -74,7 +74,6 @@ void FixBankSetting() { FixSplitOf(bank_under_check); }
 
 namespace command_parts {
 
-
 void CheckBankSettings() {
   SayWord("ckconfig");
   for (char bank = kFirstBank; bank <= kLastBank; ++bank) {

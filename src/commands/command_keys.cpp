@@ -24,7 +24,7 @@ namespace kestrel::command_parts {
 namespace {
 
 struct CommandKey {
-  int firstCode;   // the key, or the first of a run of keys (F1 to F7)
+  int firstCode;  // the key, or the first of a run of keys (F1 to F7)
   int lastCode;
   void (*act)();
   bool goesOn;     // after acting the key is tested further
@@ -136,6 +136,8 @@ constexpr CommandKey AnyKeyWhen(bool (*when)(), void (*act)(), bool goesOn = fal
 
 // The first row that takes the key acts on it; only a row that goes on lets the rows after
 // it test the key too.
+// One row a line, each row's routine beside its key: laid out by hand.
+// clang-format off
 constexpr CommandKey kCommandKeys[] = {
     // The operator's keys. With a command waiting for its argument they are keys like any
     // other, and J plays back only with recordings chosen.
@@ -194,6 +196,7 @@ constexpr CommandKey kCommandKeys[] = {
     Key('P', PassOrPut),
     Key('T', +[] { StartArgumentEntry("transfer", kPendingTransfer); }),
 };
+// clang-format on
 
 }  // namespace
 

@@ -20,7 +20,7 @@ void StartListScan();      // "R" with a list loaded
 void BrowseList();         // Up and Down with a list loaded for browsing
 void PassMemoryChannel();  // "P" while the memory scan stands on a channel
 
-void StartMemoryScan();    // execution of "radbank"
-void EndRunningScan();     // Enter with nothing pending while a scan runs
+void StartMemoryScan();  // execution of "radbank"
+void EndRunningScan();   // Enter with nothing pending while a scan runs
 
 }  // namespace kestrel::command_parts

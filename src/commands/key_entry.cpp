@@ -24,8 +24,8 @@
 namespace kestrel {
 namespace {
 
-constexpr int kRawReplyMax = 255;    // the raw test reads whatever came, up to this many bytes
-constexpr int kRawLineBlanks = 22;   // cover the rest of a longer earlier test line
+constexpr int kRawReplyMax = 255;   // the raw test reads whatever came, up to this many bytes
+constexpr int kRawLineBlanks = 22;  // cover the rest of a longer earlier test line
 
 void TakeFirstQueueEntry() {
   KeyCode = KeyQueue[0];
@@ -179,12 +179,9 @@ void EnterDigit() {
     case kPendingSort:
     case kPendingBank:
     case kPendingDelete:
-    case kPendingKill:
-      ArgumentText = ArgumentText + typed;
-      break;
+    case kPendingKill: ArgumentText = ArgumentText + typed; break;
     case kPendingRadbank:
-    case kPendingTest:
-      break;  // the echo alone is heard
+    case kPendingTest: break;  // the echo alone is heard
   }
 }
 

@@ -25,7 +25,6 @@ constexpr int kFrequencyReading = 2;    // the piece whose "RF" is the scan's fi
 constexpr int kModeFieldBlanks = 6;
 constexpr const char* kChannelReplyKeyword = "MX";  // the answer to "MR": "MX" + channel
 
-
 // The frequency after "RF" in Hz, ten digits, shown in MHz: 0145500000 gives 145.500000.
 // It ends at the first character that is not a digit (a CR or blank may follow early).
 void TakeReplyFrequency() {

@@ -17,9 +17,9 @@ void ShowFrequency();      // shows FrequencyText in the frequency field
 
 // Arrow and page tuning for the key in KeyCode; each pair treats any key other than the
 // first of the pair as the second.
-void TuneByKilohertz();    // Up +1000 Hz, Down -1000 Hz
-void TuneByHundredHertz(); // Right +100 Hz, Left -100 Hz
-void TuneByStep();         // Page Up +StepHz, Page Down -StepHz
+void TuneByKilohertz();     // Up +1000 Hz, Down -1000 Hz
+void TuneByHundredHertz();  // Right +100 Hz, Left -100 Hz
+void TuneByStep();          // Page Up +StepHz, Page Down -StepHz
 
 void SelectModeFm();
 void SelectModeAm();
@@ -31,9 +31,9 @@ void SelectModeAuto();
 // Runs the SelectMode routine of the mode key in KeyCode (F1..F7) and redraws the mode
 // field for any key code from F1 to F7.
 void SelectModeOfKey();
-void ShowModeField();      // ModeText + 6 blanks at the mode field in "Ariel" 50
-void ApplyMode();          // shows ModeText, then selects the mode it names
-void SendModeQuietly();    // shows ModeText and sends the mode it names, saying nothing
+void ShowModeField();    // ModeText + 6 blanks at the mode field in "Ariel" 50
+void ApplyMode();        // shows ModeText, then selects the mode it names
+void SendModeQuietly();  // shows ModeText and sends the mode it names, saying nothing
 void ToggleAttenuator();
 void ToggleNoiseLimiter();
 // Send the receiver the mode of ModeText (nothing for a text that names no mode) and the

@@ -68,8 +68,10 @@ void FrequencyTextToHz() {
 void HzToFrequencyText() {
   std::string digits = Mid(NumberToText(FrequencyHz), 2);
   // Below 0.1 MHz the hertz have fewer than six digits; the fraction keeps its zeros.
-  if (Length(digits) < kHertzDigits) digits = std::string(kHertzDigits - digits.size(), '0') + digits;
-  std::string text = Left(digits, Length(digits) - kHertzDigits) + "." + Right(digits, kHertzDigits);
+  if (Length(digits) < kHertzDigits)
+    digits = std::string(kHertzDigits - digits.size(), '0') + digits;
+  std::string text =
+      Left(digits, Length(digits) - kHertzDigits) + "." + Right(digits, kHertzDigits);
   while (Right(text, 1) == "0") text = Left(text, Length(text) - 1);
   SpokenText = text;
 }

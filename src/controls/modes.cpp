@@ -17,13 +17,13 @@
 namespace kestrel {
 namespace {
 
-constexpr int kModeFieldTrail = 6;   // blanks after the mode text
+constexpr int kModeFieldTrail = 6;  // blanks after the mode text
 
 using modes::kModes;
 using modes::ModeIndex;
 
 // The SelectMode routine of each row of the mode table, in its order.
-constexpr void (*kSelectMode[])() = {SelectModeFm,  SelectModeAm,  SelectModeLsb, SelectModeUsb,
+constexpr void (*kSelectMode[])() = {SelectModeFm,  SelectModeAm, SelectModeLsb, SelectModeUsb,
                                      SelectModeWfm, SelectModeCw, SelectModeAuto};
 static_assert(std::size(kSelectMode) == std::size(kModes));
 

@@ -19,8 +19,8 @@ constexpr int kVfoCommandMinimum = 11;   // padded with "0" to this length, then
 constexpr int kStepCommandMinimum = 8;   // padded with "0" to this length
 constexpr int kFrequencyFieldWidth = 8;  // characters the frequency field is filled to
 constexpr const char* kFieldZeros = "0000";
-constexpr int kFieldErase = 20;          // blanks that erase the old frequency
-constexpr int kFieldTrail = 30;          // blanks after the padded frequency
+constexpr int kFieldErase = 20;  // blanks that erase the old frequency
+constexpr int kFieldTrail = 30;  // blanks after the padded frequency
 
 // Leading zeros of a typed frequency or step do not count ("0145.5" is tuned as "145.5"),
 // and the whole part keeps one digit: the hertz-to-text conversion writes a frequency below

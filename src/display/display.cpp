@@ -57,8 +57,8 @@ void PrintLine(WindowRecord* window, std::string buffer) {
   const auto& font = window->font;
   const int width = platform::GetWindowSystem().DrawText(window->printX, window->printY, font,
                                                          window->colour, buffer);
-  WriteJournal({"PRINT", std::to_string(window->printX), std::to_string(window->printY),
-                font.face, std::to_string(font.points), std::to_string(font.weight),
+  WriteJournal({"PRINT", std::to_string(window->printX), std::to_string(window->printY), font.face,
+                std::to_string(font.points), std::to_string(font.weight),
                 std::to_string(window->colour), buffer});
   window->printX += width;
 }

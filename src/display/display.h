@@ -24,8 +24,7 @@ inline std::string PrintItem(std::string_view text) { return std::string(text); 
 inline std::string PrintItem(const char* text) { return text; }
 inline std::string PrintItem(const Text& text) { return text.str(); }
 template <std::integral Number>
-  requires(!std::same_as<Number, bool>)
-std::string PrintItem(Number value) {
+requires(!std::same_as<Number, bool>) std::string PrintItem(Number value) {
   if constexpr (sizeof(Number) == 1) {
     return std::string(1, static_cast<char>(value));
   } else {

@@ -14,7 +14,8 @@ struct Place {
 
 // The panel window: caption, place and client size on the desktop, style (a minimise
 // button), and the timer that drives the poller.
-inline constexpr const char* kCaption = "*** AR8600 Kestrel Front Panel v" KESTREL_PANEL_VERSION "***";
+inline constexpr const char* kCaption =
+    "*** AR8600 Kestrel Front Panel v" KESTREL_PANEL_VERSION "***";
 inline constexpr Place kWindowPlace{250, 100};
 inline constexpr int kWindowWidth = 950;
 inline constexpr int kWindowHeight = 500;
@@ -28,8 +29,8 @@ inline constexpr std::uint32_t kGreen = 0xff00;
 inline constexpr std::uint32_t kBlue = 0xff0000;
 
 inline constexpr int kBold = 700;
-inline constexpr const char* kFace = "Ariel";        // the panel's face
-inline constexpr const char* kFaceSmall = "ARIEL";   // the raw test line
+inline constexpr const char* kFace = "Ariel";            // the panel's face
+inline constexpr const char* kFaceSmall = "ARIEL";       // the raw test line
 inline constexpr const char* kFaceAfterMode = "Aerial";  // left current after the mode field
 
 inline constexpr Place kTitle{270, 0};
@@ -38,7 +39,7 @@ inline constexpr Place kConfigMissing{0, 30};
 inline constexpr Place kConfigAdvice{0, 60};
 inline constexpr Place kSetupCommand{0, 100};  // the first start found no receiver: what to run
 inline constexpr Place kSetupReason{0, 130};
-inline constexpr Place kSetupFound{0, 460};    // the first start found the receiver
+inline constexpr Place kSetupFound{0, 460};  // the first start found the receiver
 inline constexpr Place kConnectOrigin{0, 0};
 inline constexpr Place kLevelBar{320, 30};
 inline constexpr Place kModeField{380, 80};
@@ -72,8 +73,8 @@ inline constexpr const char* kStoppedText = "      *** STOPPED ***  ";
 inline constexpr const char* kSearchModeText = "Search Mode Active";
 
 // The level bar ends in ">" and blanks that wipe a longer bar drawn before.
-inline constexpr const char* kLevelBarEnd = ">                 ";                  // ">" + 17
-inline constexpr const char* kLevelScanningText = ">                          ";    // ">" + 26
+inline constexpr const char* kLevelBarEnd = ">                 ";                 // ">" + 17
+inline constexpr const char* kLevelScanningText = ">                          ";  // ">" + 26
 inline constexpr int kListLabelClearBlanks = 39;  // wipes the list label line
 
 }  // namespace kestrel::screen

@@ -75,8 +75,6 @@ void LogReply() {
   }
 }
 
-void SendResumeByte() {
-  WritePort(PortNumber, &kResumeByte, 1);
-}
+void SendResumeByte() { WritePort(PortNumber, &kResumeByte, 1); }
 
 }  // namespace kestrel

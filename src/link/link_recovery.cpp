@@ -95,8 +95,10 @@ bool NoticeLostLink() {
 void ShowLostLink() { PrintStatusLine(kLostText); }
 
 bool TakeBackLink() {
-  if (LinkCondition == kLinkLost) TryReopening();
-  else if (LinkCondition == kLinkReopened) return AwaitLevelAnswer();
+  if (LinkCondition == kLinkLost)
+    TryReopening();
+  else if (LinkCondition == kLinkReopened)
+    return AwaitLevelAnswer();
   return false;
 }
 

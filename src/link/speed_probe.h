@@ -22,7 +22,6 @@ struct ProbeResult {
 // Opens the port (a port-layer name, "COM1", or a device path) through ports and sends
 // "LM" + CR at each of kProbeSpeeds, 8 data bits, no parity, two stop bits, until an answer
 // starting with "LM" comes back within waitMs.
-ProbeResult ProbeSpeed(platform::SerialPorts& ports, const std::string& portName,
-                       int waitMs = 600);
+ProbeResult ProbeSpeed(platform::SerialPorts& ports, const std::string& portName, int waitMs = 600);
 
 }  // namespace kestrel

@@ -34,9 +34,9 @@ struct HitLine {
   long long durationMs = 0;
   std::string frequency;  // MHz as shown, no padding zeros
   std::string mode;
-  int levelRaw = 0;       // highest level 0..255 while held
-  std::string sReading;   // "S5", "S9+"
-  std::string source;     // "search", "memory scan A05", "list scan 05"
+  int levelRaw = 0;      // highest level 0..255 while held
+  std::string sReading;  // "S5", "S9+"
+  std::string source;    // "search", "memory scan A05", "list scan 05"
   std::string label;
   std::string recording;  // the hit's recording, when a sound input is chosen
 };

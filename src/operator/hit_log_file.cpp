@@ -139,8 +139,8 @@ std::string Field(const std::string& text) {
 
 std::string IsoTime(const platform::LocalTime& t) {
   char buffer[40];
-  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month,
-                t.day, t.hour, t.minute, t.second, t.millisecond);
+  std::snprintf(buffer, sizeof buffer, "%04d-%02d-%02dT%02d:%02d:%02d.%03d", t.year, t.month, t.day,
+                t.hour, t.minute, t.second, t.millisecond);
   return buffer;
 }
 
@@ -221,9 +221,8 @@ int OpenBoundedLog(struct stat& info) {
 std::string RecordText(const HitLine& line, int count) {
   return IsoTime(line.start) + "," + IsoTime(line.end) + "," + Tenths(line.durationMs) + "," +
          Field(line.frequency) + "," + Field(line.mode) + "," + std::to_string(line.levelRaw) +
-         "," + Field(line.sReading) + "," + std::to_string(count) + "," + Field(line.source) +
-         "," + Field(line.label) + (RecordingsChosen() ? "," + Field(line.recording) : "") +
-         "\r\n";
+         "," + Field(line.sReading) + "," + std::to_string(count) + "," + Field(line.source) + "," +
+         Field(line.label) + (RecordingsChosen() ? "," + Field(line.recording) : "") + "\r\n";
 }
 
 }  // namespace

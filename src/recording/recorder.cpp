@@ -88,12 +88,8 @@ void Recorder::Run() {
 
 void Recorder::Act(const Mark& mark) {
   switch (mark.kind) {
-    case MarkKind::kInput:
-      input_wanted_ = mark.wanted;
-      break;
-    case MarkKind::kBegin:
-      Begin(mark);
-      break;
+    case MarkKind::kInput: input_wanted_ = mark.wanted; break;
+    case MarkKind::kBegin: Begin(mark); break;
     case MarkKind::kEnd:
       if (writing_open_) writing_.end = std::min(mark.sample, writing_.limit);
       WritePending();

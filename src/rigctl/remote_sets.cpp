@@ -47,7 +47,8 @@ void ApplyRemoteSet(const RemoteSet& set) {
 namespace rigctl {
 
 bool SetsRefusedNow() {
-  return SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan || ListState >= kListScanStarted;
+  return SearchActive > kNoSearch || MemoryScanState > kNoMemoryScan ||
+         ListState >= kListScanStarted;
 }
 
 void QueueRemoteSet(RemoteSetKind kind, const std::string& value, const std::string& request) {

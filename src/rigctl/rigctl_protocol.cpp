@@ -25,15 +25,15 @@ namespace {
 
 // Hamlib's result codes.
 constexpr int kOk = 0;
-constexpr int kInvalid = -1;       // a malformed or unknown argument
-constexpr int kRejected = -9;      // refused: the operator's scan or search runs
+constexpr int kInvalid = -1;   // a malformed or unknown argument
+constexpr int kRejected = -9;  // refused: the operator's scan or search runs
 constexpr int kNotAvailable = -11;
 
 // The receiver's range, and the steps it can be tuned in.
 constexpr double kLowestHz = 100000;
 constexpr double kHighestHz = 2040000000;
 constexpr std::int64_t kResolutionHz = 50;
-constexpr int kLevelAtS9 = 108;    // the panel's S-reading is one unit per 12 level steps
+constexpr int kLevelAtS9 = 108;  // the panel's S-reading is one unit per 12 level steps
 constexpr const char* kOnlyVfo = "VFOA";
 
 using Arguments = std::vector<std::string>;
@@ -84,9 +84,12 @@ unsigned ModeMask(Wanted wanted) {
 std::vector<std::string> StateLines() {
   const std::string all = Mask(ModeMask([](const Mode&) { return true; }));
   std::vector<std::string> lines{
-      "0", "2", "1",
+      "0",
+      "2",
+      "1",
       std::to_string(kLowestHz) + " " + std::to_string(kHighestHz) + " " + all + " -1 -1 0x1 0x0",
-      "0 0 0 0 0 0 0", "0 0 0 0 0 0 0"};
+      "0 0 0 0 0 0 0",
+      "0 0 0 0 0 0 0"};
   for (const int step : kStepsHz) lines.push_back(all + " " + std::to_string(step));
   lines.push_back("0 0");
   std::vector<int> passbands;
@@ -170,8 +173,9 @@ Answer SetFrequency(const Arguments& arguments, const std::string& request) {
 // In automatic mode the receiver picks the mode by band, which the panel does not know.
 Answer GetMode(const Arguments&, const std::string&) {
   const Mode* mode = ModeOfText(ModeNowText());
-  return {kOk, {{"Mode", mode ? mode->remoteName : "None"},
-                {"Passband", std::to_string(mode ? mode->passbandHz : 0)}}};
+  return {kOk,
+          {{"Mode", mode ? mode->remoteName : "None"},
+           {"Passband", std::to_string(mode ? mode->passbandHz : 0)}}};
 }
 
 // The receiver's filter goes with its mode: any passband is taken, and none is sent.
@@ -220,31 +224,34 @@ Answer DumpState(const Arguments&, const std::string&) {
   return answer;
 }
 
-Answer GetPower(const Arguments&, const std::string&) {
-  return {kOk, {{"Power Status", "1"}}};
-}
+Answer GetPower(const Arguments&, const std::string&) { return {kOk, {{"Power Status", "1"}}}; }
 
 // Hamlib 4.5's mode setting asks for this first; later versions read the "RPRT" after it.
-Answer GetLockMode(const Arguments&, const std::string&) {
-  return {kOk, {{"Locked", "0"}}, true};
-}
+Answer GetLockMode(const Arguments&, const std::string&) { return {kOk, {{"Locked", "0"}}, true}; }
 
 Answer Quit(const Arguments&, const std::string&) { return {kOk, {}, false, true}; }
 
 struct CommandRow {
-  char shortName;        // 0: known by the long name only
+  char shortName;  // 0: known by the long name only
   const char* longName;
   Answer (*answer)(const Arguments&, const std::string& request);
 };
 
 constexpr CommandRow kCommands[] = {
-    {'f', "get_freq", GetFrequency},     {'F', "set_freq", SetFrequency},
-    {'m', "get_mode", GetMode},          {'M', "set_mode", SetMode},
-    {'l', "get_level", GetLevel},        {'v', "get_vfo", GetVfo},
-    {'V', "set_vfo", SetVfo},            {'s', "get_split_vfo", GetSplit},
-    {0, "chk_vfo", CheckVfo},            {0, "dump_state", DumpState},
-    {0, "get_powerstat", GetPower},      {0, "get_lock_mode", GetLockMode},
-    {0, "get_dcd", GetDcd},              {'q', "quit", Quit},
+    {'f', "get_freq", GetFrequency},
+    {'F', "set_freq", SetFrequency},
+    {'m', "get_mode", GetMode},
+    {'M', "set_mode", SetMode},
+    {'l', "get_level", GetLevel},
+    {'v', "get_vfo", GetVfo},
+    {'V', "set_vfo", SetVfo},
+    {'s', "get_split_vfo", GetSplit},
+    {0, "chk_vfo", CheckVfo},
+    {0, "dump_state", DumpState},
+    {0, "get_powerstat", GetPower},
+    {0, "get_lock_mode", GetLockMode},
+    {0, "get_dcd", GetDcd},
+    {'q', "quit", Quit},
     {'Q', "quit", Quit},
 };
 
@@ -287,8 +294,8 @@ std::string PlainAnswer(const Answer& answer) {
   return out;
 }
 
-std::string ExtendedAnswer(const CommandRow& row, const Arguments& arguments,
-                           const Answer& answer, char separator) {
+std::string ExtendedAnswer(const CommandRow& row, const Arguments& arguments, const Answer& answer,
+                           char separator) {
   // The VFO check answers with its labelled value alone, as clients expect.
   if (row.answer == CheckVfo) {
     const auto& [label, value] = answer.values.front();

@@ -17,9 +17,9 @@
 namespace kestrel {
 namespace {
 
-constexpr std::size_t kLineMax = 1024;      // a longer line is not this protocol
-constexpr int kReadPerPass = 4096;          // per client and pass, so none holds the loop
-constexpr std::size_t kOutputMax = 65536;   // answers left unread before the client is dropped
+constexpr std::size_t kLineMax = 1024;     // a longer line is not this protocol
+constexpr int kReadPerPass = 4096;         // per client and pass, so none holds the loop
+constexpr std::size_t kOutputMax = 65536;  // answers left unread before the client is dropped
 constexpr int kAcceptsPerPass = 16;
 constexpr int kMaxClients = 32;
 
@@ -124,8 +124,8 @@ bool AnswerLines(Client& client) {
 
 bool SendAnswers(Client& client) {
   if (client.output.empty()) return true;
-  const int sent = Sockets().Send(client.handle, client.output.data(),
-                                  static_cast<int>(client.output.size()));
+  const int sent =
+      Sockets().Send(client.handle, client.output.data(), static_cast<int>(client.output.size()));
   if (sent < 0) return false;
   client.output.erase(0, static_cast<std::size_t>(sent));
   return client.output.size() <= kOutputMax;

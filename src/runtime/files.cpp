@@ -45,8 +45,7 @@ void SyncFolderOf(const std::string& name) {
 constexpr const char* kTemporaryEnd = ".tmp";
 
 bool AllDigits(const std::string& text) {
-  return !text.empty() &&
-         text.find_first_not_of("0123456789") == std::string::npos;
+  return !text.empty() && text.find_first_not_of("0123456789") == std::string::npos;
 }
 
 // True when `tag` (what stands between the name and ".tmp") is "" or names a process that
@@ -110,8 +109,10 @@ int OpenFile(FileVariable& file, const std::string& name, const std::string& mod
   if (name.empty() || mode.empty()) return 1;
   int flags = 0;
   switch (mode.front()) {
-    case 'R': case 'r': flags = O_RDONLY | O_NONBLOCK; break;
-    case 'W': case 'w': flags = O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK; break;
+    case 'R':
+    case 'r': flags = O_RDONLY | O_NONBLOCK; break;
+    case 'W':
+    case 'w': flags = O_RDWR | O_CREAT | O_TRUNC | O_NOFOLLOW | O_NONBLOCK; break;
     default: return 1;
   }
   if ((flags & O_CREAT) != 0) RemoveIfSpecial(name);

@@ -16,8 +16,8 @@ bool opened_from_environment = false;
 const auto start_time = std::chrono::steady_clock::now();
 
 long long MillisecondsSinceStart() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(
-             std::chrono::steady_clock::now() - start_time)
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start_time)
       .count();
 }
 
@@ -35,8 +35,7 @@ void OpenJournal(const std::string& path) {
   if (path.empty()) return;
   // Opened without waiting; only a plain file is taken (a FIFO nobody reads would stop
   // the panel at its first line).
-  const int fd =
-      ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
+  const int fd = ::open(path.c_str(), O_WRONLY | O_APPEND | O_CREAT | O_NONBLOCK | O_CLOEXEC, 0644);
   if (fd < 0) return;
   struct stat info {};
   if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode) ||

@@ -13,8 +13,9 @@ void PlaySoundFile(const std::string& path, int flags) {
   const bool background = (flags & kPlayBackground) != 0;
   // What was drawn before a word is on the screen while the word plays.
   if (!background) PresentDrawing();
-  const std::string played = SystemVoiceActive() ? SpeakSoundPath(path, background)
-                                                 : platform::GetSoundPlayer().Play(path, background);
+  const std::string played = SystemVoiceActive()
+                                 ? SpeakSoundPath(path, background)
+                                 : platform::GetSoundPlayer().Play(path, background);
   const char* kind = path.empty() ? "stop" : (background ? "async" : "sync");
   WriteJournal({"SOUND", kind, path, played.empty() ? "-" : played});
 }

@@ -24,7 +24,7 @@ constexpr auto kEndLimit = std::chrono::seconds(5);
 constexpr int kUnfinishedLimit = 3;
 
 bool voice_active = false;
-int unfinished_in_a_row = 0;  // words just said whose end never came
+int unfinished_in_a_row = 0;       // words just said whose end never came
 bool background_sounding = false;  // a background word may still be heard
 bool tone_sounding = false;        // a tone may still be heard from the recordings' player
 void (*report_trouble)(const std::string&) = nullptr;
@@ -80,27 +80,21 @@ bool WaitForEnd(std::string_view phrase) {
   const auto deadline = std::chrono::steady_clock::now() + kEndLimit;
   for (;;) {
     switch (service.WaitEvent(deadline)) {
-      case SpeechEvent::kBegan:
-        WriteJournal({"SPEECH", "begin", phrase});
-        break;
-      case SpeechEvent::kEnded:
-        unfinished_in_a_row = 0;
-        return true;
+      case SpeechEvent::kBegan: WriteJournal({"SPEECH", "begin", phrase}); break;
+      case SpeechEvent::kEnded: unfinished_in_a_row = 0; return true;
       case SpeechEvent::kTimedOut:
         WriteJournal({"SPEECH", "unfinished", phrase});
         if (++unfinished_in_a_row >= kUnfinishedLimit) {
           // The word was heard (or its time has passed): the recordings take the next one.
           StopSystemVoice();
-          Report("speech-dispatcher reported no word's end " +
-                 std::to_string(kUnfinishedLimit) + " times in a row");
+          Report("speech-dispatcher reported no word's end " + std::to_string(kUnfinishedLimit) +
+                 " times in a row");
           return true;
         }
         if (service.Cancel()) return true;
         GiveUp();
         return false;
-      case SpeechEvent::kLost:
-        GiveUp();
-        return false;
+      case SpeechEvent::kLost: GiveUp(); return false;
     }
   }
 }
@@ -130,16 +124,10 @@ bool SystemWordSounding() {
   if (!voice_active || !background_sounding) return false;
   for (;;) {
     switch (platform::GetSpeechService().WaitEvent(std::chrono::steady_clock::now())) {
-      case SpeechEvent::kBegan:
-        continue;
-      case SpeechEvent::kTimedOut:
-        return true;
-      case SpeechEvent::kEnded:
-        background_sounding = false;
-        return false;
-      case SpeechEvent::kLost:
-        GiveUp();
-        return false;
+      case SpeechEvent::kBegan: continue;
+      case SpeechEvent::kTimedOut: return true;
+      case SpeechEvent::kEnded: background_sounding = false; return false;
+      case SpeechEvent::kLost: GiveUp(); return false;
     }
   }
 }

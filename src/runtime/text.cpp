@@ -39,11 +39,11 @@ int Length(std::string_view s) { return static_cast<int>(s.size()); }
 
 std::string CharOf(int code) { return std::string(1, static_cast<char>(code & 0xff)); }
 
-int CodeOf(std::string_view s) {
-  return s.empty() ? 0 : static_cast<unsigned char>(s.front());
-}
+int CodeOf(std::string_view s) { return s.empty() ? 0 : static_cast<unsigned char>(s.front()); }
 
-std::string Spaces(int n) { return n <= 0 ? std::string() : std::string(static_cast<std::size_t>(n), ' '); }
+std::string Spaces(int n) {
+  return n <= 0 ? std::string() : std::string(static_cast<std::size_t>(n), ' ');
+}
 
 double TextToNumber(std::string_view s) {
   std::size_t i = 0;
@@ -71,7 +71,8 @@ std::string NumberToText(double value) {
   if (value == std::trunc(value) && std::isfinite(value)) {
     // Only the low 32 bits of the truncated value are printed, as for any "%d" item.
     const auto low = static_cast<std::int64_t>(std::fmod(value, 4294967296.0));
-    std::snprintf(buffer, sizeof buffer, " %d", static_cast<std::int32_t>(static_cast<std::uint32_t>(low)));
+    std::snprintf(buffer, sizeof buffer, " %d",
+                  static_cast<std::int32_t>(static_cast<std::uint32_t>(low)));
   } else {
     std::snprintf(buffer, sizeof buffer, " %.*f", 2, value);
   }

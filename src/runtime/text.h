@@ -16,12 +16,21 @@ inline constexpr std::size_t kTextLimit = 254;
 class Text {
  public:
   Text() = default;
-  Text(const char* s) { Assign(s); }               // NOLINT: texts are assigned freely
-  Text(std::string_view s) { Assign(s); }          // NOLINT
-  Text(const std::string& s) { Assign(s); }        // NOLINT
-  Text& operator=(const char* s) { Assign(s); return *this; }
-  Text& operator=(std::string_view s) { Assign(s); return *this; }
-  Text& operator=(const std::string& s) { Assign(s); return *this; }
+  Text(const char* s) { Assign(s); }         // NOLINT: texts are assigned freely
+  Text(std::string_view s) { Assign(s); }    // NOLINT
+  Text(const std::string& s) { Assign(s); }  // NOLINT
+  Text& operator=(const char* s) {
+    Assign(s);
+    return *this;
+  }
+  Text& operator=(std::string_view s) {
+    Assign(s);
+    return *this;
+  }
+  Text& operator=(const std::string& s) {
+    Assign(s);
+    return *this;
+  }
 
   // The one exception to the limit: a serial read fills the variable directly and may
   // leave up to 255 bytes in it.
@@ -29,7 +38,7 @@ class Text {
 
   const std::string& str() const { return value_; }
   operator const std::string&() const { return value_; }  // NOLINT
-  operator std::string_view() const { return value_; }     // NOLINT
+  operator std::string_view() const { return value_; }    // NOLINT
   const char* c_str() const { return value_.c_str(); }
   bool empty() const { return value_.empty(); }
   std::size_t size() const { return value_.size(); }

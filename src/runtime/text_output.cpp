@@ -29,9 +29,9 @@ bool WriteWithoutWaiting(int fd, std::string_view bytes) {
   const bool socket = ::fstat(fd, &info) == 0 && S_ISSOCK(info.st_mode);
   std::size_t done = 0;
   while (done < bytes.size()) {
-    const ssize_t n = socket ? ::send(fd, bytes.data() + done, bytes.size() - done,
-                                      MSG_DONTWAIT | MSG_NOSIGNAL)
-                             : ::write(fd, bytes.data() + done, bytes.size() - done);
+    const ssize_t n =
+        socket ? ::send(fd, bytes.data() + done, bytes.size() - done, MSG_DONTWAIT | MSG_NOSIGNAL)
+               : ::write(fd, bytes.data() + done, bytes.size() - done);
     if (n < 0 && errno == EINTR) continue;
     if (n <= 0) return false;
     done += static_cast<std::size_t>(n);

@@ -116,11 +116,12 @@ void ListenUntil(std::chrono::steady_clock::time_point until) {
   }
   listening = true;
   for (;;) {
-    const auto left = std::chrono::ceil<std::chrono::milliseconds>(
-        until - std::chrono::steady_clock::now()).count();
+    const auto left =
+        std::chrono::ceil<std::chrono::milliseconds>(until - std::chrono::steady_clock::now())
+            .count();
     if (left <= 0) break;
-    const auto events = platform::GetWindowSystem().WaitInput(
-        static_cast<int>(left), DescriptorsServedDuringWords());
+    const auto events = platform::GetWindowSystem().WaitInput(static_cast<int>(left),
+                                                              DescriptorsServedDuringWords());
     for (const auto& event : events) {
       if (event.code == platform::kEventReadable) {
         HandleReadable(event.param);

@@ -12,12 +12,12 @@ namespace kestrel {
 using EventHandler = void (*)();
 
 struct WindowRecord {
-  bool open = false;                 // the platform window exists
-  EventHandler handler = nullptr;    // called for every event with the event variables set
-  int printX = 0;                    // print position, client pixels
+  bool open = false;               // the platform window exists
+  EventHandler handler = nullptr;  // called for every event with the event variables set
+  int printX = 0;                  // print position, client pixels
   int printY = 0;
-  platform::FontSpec font;           // current font; points 0 is the platform's default
-  std::uint32_t colour = 0;          // current text colour, 0x00BBGGRR
+  platform::FontSpec font;   // current font; points 0 is the platform's default
+  std::uint32_t colour = 0;  // current text colour, 0x00BBGGRR
 };
 
 extern int EventMessage;  // code of the event being handled (256, 257, 275, 32770, ...)

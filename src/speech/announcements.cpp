@@ -25,7 +25,8 @@ bool phrase_begins = false;   // the next word noted starts a phrase
 
 // "fm.wav" and "FM" are the word "fm".
 std::string PlainWord(std::string word) {
-  if (word.size() > 4 && word.compare(word.size() - 4, 4, ".wav") == 0) word.resize(word.size() - 4);
+  if (word.size() > 4 && word.compare(word.size() - 4, 4, ".wav") == 0)
+    word.resize(word.size() - 4);
   for (char& c : word) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return word;
 }

@@ -20,10 +20,10 @@ extern Text BaudText;            // configuration line 2 from its seventh charac
 extern int VoiceEnabled;         // the voice digit (config::kVoiceOff: speech off)
 extern int RunFlag;              // the event loop runs while it is not 0
 
-extern int KeyHeld;                    // 1 from a key-down until the next key-up
-extern int KeyQueue[kKeyQueueSize];    // pending key codes, oldest first, each followed by
-                                       // keys::kReplyMarker
-extern int KeyQueueCount;              // used entries of KeyQueue
+extern int KeyHeld;                  // 1 from a key-down until the next key-up
+extern int KeyQueue[kKeyQueueSize];  // pending key codes, oldest first, each followed by
+                                     // keys::kReplyMarker
+extern int KeyQueueCount;            // used entries of KeyQueue
 enum PollStep : int {
   kServeKeys = 0,          // hand one queued key to HandleKey, or go on
   kAskLevel = 1,           // send "LM"
@@ -33,12 +33,12 @@ enum PollStep : int {
   kWaitForScanStop = 5,    // one tick of delay after a memory-scan stop
   kShowScanFrequency = 6,  // where the memory scan stopped
 };
-extern PollStep PollState;             // the step of the polling machine
-extern int ReceiverScanning;           // 1 when the last level reply carried "%" third
-extern int SignalLevel;                // signal level in bar cells
-extern int LevelReading;               // the receiver's last level reading, 0..255
-extern int SquelchReading;             // the last level reply's squelch: 1 open, 0 closed
-extern Text LevelBarText;              // 18 asterisks
+extern PollStep PollState;    // the step of the polling machine
+extern int ReceiverScanning;  // 1 when the last level reply carried "%" third
+extern int SignalLevel;       // signal level in bar cells
+extern int LevelReading;      // the receiver's last level reading, 0..255
+extern int SquelchReading;    // the last level reply's squelch: 1 open, 0 closed
+extern Text LevelBarText;     // 18 asterisks
 enum MemoryScanStep : int {
   kNoMemoryScan = 0,
   kMemoryScanStarted = 1,   // not yet reported, or to be announced again
@@ -46,7 +46,7 @@ enum MemoryScanStep : int {
   kMemoryScanStopped = 3,
 };
 extern MemoryScanStep MemoryScanState;  // the receiver's memory scan
-extern int StopHoldoff;                // polls left before a scanning report after a stop
+extern int StopHoldoff;                 // polls left before a scanning report after a stop
 enum ListStep : int {
   kNoList = 0,
   kListBrowsing = 1,
@@ -54,8 +54,8 @@ enum ListStep : int {
   kListScanning = 3,
   kListScanHeld = 4,  // the list scan stopped on an entry
 };
-extern ListStep ListState;             // the loaded bank's list
-extern int ResumeCountdown;            // level polls left before a halted search goes on
-extern int LevelPollsRead;             // level replies read (or found missing) since start, 0..1
+extern ListStep ListState;   // the loaded bank's list
+extern int ResumeCountdown;  // level polls left before a halted search goes on
+extern int LevelPollsRead;   // level replies read (or found missing) since start, 0..1
 
 }  // namespace kestrel

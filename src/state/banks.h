@@ -6,8 +6,8 @@
 
 namespace kestrel {
 
-inline constexpr int kListSize = 420;        // elements of ListLines and MergeLines
-inline constexpr int kListFileLines = 400;   // elements read from or written to a file
+inline constexpr int kListSize = 420;             // elements of ListLines and MergeLines
+inline constexpr int kListFileLines = 400;        // elements read from or written to a file
 inline constexpr const char* EndMarker = "9999";  // the line after a bank's last entry
 
 extern Text ListLines[kListSize];   // the loaded bank, line i of the file in element i
@@ -23,9 +23,9 @@ enum SearchStep : int {
   kSearchHalted = 2,  // halted on a signal
 };
 extern SearchStep SearchActive;  // the search
-extern int FoundCount;        // finds recorded since the search started, 0..91
-extern Text SearchStartText;  // lower search limit, MHz
-extern Text SearchEndText;    // upper search limit, MHz
-extern int SearchListUnsaved;  // 1 when the last end of a search could not save its list
+extern int FoundCount;           // finds recorded since the search started, 0..91
+extern Text SearchStartText;     // lower search limit, MHz
+extern Text SearchEndText;       // upper search limit, MHz
+extern int SearchListUnsaved;    // 1 when the last end of a search could not save its list
 
 }  // namespace kestrel

@@ -1,5 +1,6 @@
 // The key codes that the program tells apart (the named values of KeyCode): the platform's
-// virtual-key codes of the key-down event. Letters arrive as their upper-case codes whatever the shift state.
+// virtual-key codes of the key-down event. Letters arrive as their upper-case codes whatever the
+// shift state.
 #pragma once
 
 #include "state/bank_letters.h"

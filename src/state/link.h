@@ -18,18 +18,18 @@ enum LinkAnswer : int {
   kLinkAnswered = 1,
 };
 extern LinkAnswer LinkState;  // whether the receiver has answered
-extern Text DisplayLine;   // "Connecting" until the first reply, then ">"
+extern Text DisplayLine;      // "Connecting" until the first reply, then ">"
 enum LinkHealth : int {
   kLinkWorking = 0,
   kLinkLost = 1,      // port gone, opened again once a second
   kLinkReopened = 2,  // opened again, waiting for the answer to "LM"
 };
 extern LinkHealth LinkCondition;  // whether the link works
-extern int CommandsDropped;  // commands not sent since the link was lost
+extern int CommandsDropped;       // commands not sent since the link was lost
 
 // Trace state shared with the main line and the command entry.
-extern int DebugFlag;        // 1: the trace "debug1.dat" is written
+extern int DebugFlag;  // 1: the trace "debug1.dat" is written
 extern FileVariable TraceFile;
-extern Text LogLine;         // the trace line being written
+extern Text LogLine;  // the trace line being written
 
 }  // namespace kestrel

@@ -14,14 +14,14 @@ namespace kestrel::modes {
 
 struct Mode {
   int key;
-  const char* text;         // ModeText as shown
-  const char* word;         // said when the mode is selected
-  const char* spokenWord;   // said by SpeakMode for this ModeText
-  const char* command;      // sent to the receiver
-  const char* digitText;    // the mode of the receiver's digit, "" for a mode without one
-  const char* remoteName;   // the control port's name, "" for a mode it cannot set or read
-  unsigned remoteBit;       // the mode's bit in the control port's masks, 0 with no name
-  int passbandHz;           // the receiver's filter in this mode, as the control port reports it
+  const char* text;        // ModeText as shown
+  const char* word;        // said when the mode is selected
+  const char* spokenWord;  // said by SpeakMode for this ModeText
+  const char* command;     // sent to the receiver
+  const char* digitText;   // the mode of the receiver's digit, "" for a mode without one
+  const char* remoteName;  // the control port's name, "" for a mode it cannot set or read
+  unsigned remoteBit;      // the mode's bit in the control port's masks, 0 with no name
+  int passbandHz;          // the receiver's filter in this mode, as the control port reports it
 };
 
 enum ModeIndex { kFm, kAm, kLsb, kUsb, kWfm, kCw, kAuto };

@@ -41,12 +41,15 @@ inline void Restart(FileVariable& file) { CloseFile(file); }
 }  // namespace kestrel
 
 // type name = start (or type name, value-initialised), reset to the same value.
-#define KESTREL_STATE(type, name, ...)          \
-  type name __VA_OPT__(= __VA_ARGS__);          \
-  static const ::kestrel::state::OnReset name##_reset_{ \
-      [] { ::kestrel::state::Restart(name __VA_OPT__(, ) __VA_ARGS__); }}
+#define KESTREL_STATE(type, name, ...)                                 \
+  type name __VA_OPT__(= __VA_ARGS__);                                 \
+  static const ::kestrel::state::OnReset name##_reset_ {               \
+    [] { ::kestrel::state::Restart(name __VA_OPT__(, ) __VA_ARGS__); } \
+  }
 
 // type name[size], every element value-initialised, and reset so.
-#define KESTREL_STATE_ARRAY(type, name, size) \
-  type name[size];                            \
-  static const ::kestrel::state::OnReset name##_reset_{[] { ::kestrel::state::Restart(name); }}
+#define KESTREL_STATE_ARRAY(type, name, size)            \
+  type name[size];                                       \
+  static const ::kestrel::state::OnReset name##_reset_ { \
+    [] { ::kestrel::state::Restart(name); }              \
+  }

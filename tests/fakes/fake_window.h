@@ -57,7 +57,7 @@ class FakeWindowSystem final : public platform::WindowSystem {
   std::vector<DrawnText> drawn;
   std::deque<std::vector<platform::WindowEvent>> batches;
   std::deque<std::vector<platform::WindowEvent>> inputBatches;  // for WaitInput
-  std::vector<int> inputFds;                                   // what WaitInput was last asked
+  std::vector<int> inputFds;                                    // what WaitInput was last asked
 };
 
 }  // namespace kestrel::fakes

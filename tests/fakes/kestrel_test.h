@@ -35,7 +35,10 @@ class KestrelTest : public ::testing::Test {
   // Makes COM1 present, opens it as the receiver's port with the port layer and returns it.
   FakeLine& ConnectReceiver();
   // Speech on, as start-up leaves it: words are heard from "wave\".
-  void SpeechOn() { WaveFolder = "wave\\"; SoundFolder = "wave\\"; }
+  void SpeechOn() {
+    WaveFolder = "wave\\";
+    SoundFolder = "wave\\";
+  }
 
   FakeSerialPorts ports;
   FakeSoundPlayer sound;

@@ -32,8 +32,9 @@ class SdlWindowTest : public ::testing::Test {
 
   // Counts the pixels of one colour (0x00BBGGRR) in a box of the window.
   int CountPixels(std::uint32_t colour, const SDL_Rect& box) {
-    const std::string path =
-        (std::filesystem::temp_directory_path() / ("kestrel-window-" + std::to_string(getpid()) + ".bmp")).string();
+    const std::string path = (std::filesystem::temp_directory_path() /
+                              ("kestrel-window-" + std::to_string(getpid()) + ".bmp"))
+                                 .string();
     EXPECT_TRUE(windows.SaveScreenshot(path));
     SDL_Surface* loaded = SDL_LoadBMP(path.c_str());
     std::filesystem::remove(path);
@@ -113,8 +114,9 @@ TEST_F(SdlWindowTest, KeysClosesAndSignalsBecomeTheProgramsEvents) {
   Push(quit);
   std::vector<std::pair<int, int>> got;
   for (const auto& e : windows.WaitEvents()) got.emplace_back(e.code, e.param);
-  EXPECT_EQ(got, (std::vector<std::pair<int, int>>{
-                     {256, 65}, {256, 65}, {257, 65}, {256, 97}, {256, 35}, {32770, 0}, {32770, 0}}));
+  EXPECT_EQ(got,
+            (std::vector<std::pair<int, int>>{
+                {256, 65}, {256, 65}, {257, 65}, {256, 97}, {256, 35}, {32770, 0}, {32770, 0}}));
 }
 
 TEST_F(SdlWindowTest, AtMostOneTickWaits) {

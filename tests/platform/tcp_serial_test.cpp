@@ -137,9 +137,9 @@ TEST(TcpTargetTest, OnlyAHostAndAPortNumberMakeATarget) {
   EXPECT_EQ(port, "3001");
   EXPECT_TRUE(ParseTcpTarget("tcp:[::1]:65535", host, port));
   EXPECT_EQ(host, "::1");
-  for (const char* bad : {"tcp:host", "tcp::3001", "tcp:host:", "tcp:host:0", "tcp:host:65536",
-                          "tcp:host:30a1", "tcp:::1:3001", "udp:host:3001", "/dev/ttyUSB0",
-                          "tcp:[]:3001", "tcp:host:123456"}) {
+  for (const char* bad :
+       {"tcp:host", "tcp::3001", "tcp:host:", "tcp:host:0", "tcp:host:65536", "tcp:host:30a1",
+        "tcp:::1:3001", "udp:host:3001", "/dev/ttyUSB0", "tcp:[]:3001", "tcp:host:123456"}) {
     EXPECT_FALSE(ParseTcpTarget(bad, host, port)) << bad;
   }
 }

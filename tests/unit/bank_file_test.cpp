@@ -35,8 +35,9 @@ const std::vector<std::string> kTwoEntryBank =
 
 TEST_F(BankFileTest, LoadAndSaveKeepTheBankLineForLineAndDropWhatFollowsTheMarker) {
   // Mixed line ends on the way in; CR LF on the way out.
-  WriteFile("bank05.dat", "bank05\nFM\r12.5\r\n \r\n145.5\n \n146.0\r\nrepeater\r\n9999\r\n"
-                          "left over\r\n147.0\r\n");
+  WriteFile("bank05.dat",
+            "bank05\nFM\r12.5\r\n \r\n145.5\n \n146.0\r\nrepeater\r\n9999\r\n"
+            "left over\r\n147.0\r\n");
   BankFileName = "bank05.dat";
   ASSERT_EQ(LoadBankFile(), 0);
   EXPECT_EQ(ListLast, 6);
@@ -90,8 +91,8 @@ TEST_F(BankFileTest, LinesLongerThan254CharactersAreCut) {
 
 TEST_F(BankFileTest, AFileWithoutEndMarkerGetsOneAfterItsLastEntry) {
   // As a table without marker used to be saved: 400 lines, the unused ones empty.
-  std::vector<std::string> lines = {"bank05", "FM", "12.5", " ", "145.5", " ", "", "", "146.0",
-                                    "last"};
+  std::vector<std::string> lines = {"bank05", "FM", "12.5", " ",     "145.5",
+                                    " ",      "",   "",     "146.0", "last"};
   lines.resize(400);
   WriteBank("bank05.dat", lines);
   BankFileName = "bank05.dat";
@@ -211,7 +212,8 @@ TEST_F(BankFileTest, ACrashHalfWayThroughASaveLeavesTheOldBankWhole) {
   SaveBankFile();
   EXPECT_EQ(ReadFile("bank05.dat"), BankBytes(newBank));
   const std::string running = "bank06.dat." + std::to_string(::getpid()) + "-1.tmp";
-  for (const std::string& name : {std::string("bank07.dat.tmp"), std::string("notes.txt.tmp"), running}) {
+  for (const std::string& name :
+       {std::string("bank07.dat.tmp"), std::string("notes.txt.tmp"), running}) {
     WriteFile(name, "x");
   }
   RemoveStaleBankTemporaries();
@@ -258,9 +260,9 @@ TEST_F(BankFileTest, ANameThatIsNoBankIsNeitherReadNorWritten) {
   std::filesystem::create_directory(folder / "bank");
   WriteBank("bank/x.dat", kTwoEntryBank);
   FillTable(BankLines("bank05", "FM", {}));
-  const std::vector<std::string> names = {"bank/x.dat", "bank/../bank/x.dat",
-                                         std::string("bank1\0.dat", 10), "bank05.txt",
-                                         "mybank05.dat", "bank 5.dat"};
+  const std::vector<std::string> names = {
+      "bank/x.dat", "bank/../bank/x.dat", std::string("bank1\0.dat", 10),
+      "bank05.txt", "mybank05.dat",       "bank 5.dat"};
   for (const auto& name : names) {
     sound.Clear();
     BankFileName = name;

@@ -111,13 +111,15 @@ TEST_F(BankOperationsTest, TransferWithTwoCharactersCopiesTheSearchList) {
 }
 
 TEST_F(BankOperationsTest, TransferAddsOnlyWhatTheTargetLacksInTheSourceOrder) {
-  WriteBank("bank01.dat", BankLines("bank01", "AM", {{"120.5", "a"}, {"118.1", "b"}, {"121.5", "c"}}));
+  WriteBank("bank01.dat",
+            BankLines("bank01", "AM", {{"120.5", "a"}, {"118.1", "b"}, {"121.5", "c"}}));
   WriteBank("bank05.dat", BankLines("bank05", "AM", {{"118.1", "tower"}}));
   ArgumentText = "0105";
   TransferBank();
   EXPECT_EQ(sound.Words(), Words{"ok"});
-  EXPECT_EQ(ReadFile("bank05.dat"),
-            BankBytes(BankLines("bank05", "AM", {{"118.1", "tower"}, {"120.5", "a"}, {"121.5", "c"}})));
+  EXPECT_EQ(
+      ReadFile("bank05.dat"),
+      BankBytes(BankLines("bank05", "AM", {{"118.1", "tower"}, {"120.5", "a"}, {"121.5", "c"}})));
 }
 
 TEST_F(BankOperationsTest, TransferFromAMissingSourceCreatesBothBanks) {
@@ -160,8 +162,9 @@ TEST_F(BankOperationsTest, ATransferThatFillsTheTargetKeepsWhatFitted) {
 // --- sort ---
 
 TEST_F(BankOperationsTest, SortOrdersByValueAndDropsRepeats) {
-  WriteBank("bank05.dat", BankLines("bank05", "FM",
-                                    {{"146.0", "a"}, {"145.5", "b"}, {"146.0", "c"}, {"145.5", "d"}}));
+  WriteBank(
+      "bank05.dat",
+      BankLines("bank05", "FM", {{"146.0", "a"}, {"145.5", "b"}, {"146.0", "c"}, {"145.5", "d"}}));
   SortBankFile();
   EXPECT_EQ(sound.Words(), Words{"ok"});
   EXPECT_EQ(ReadFile("bank05.dat"),
@@ -170,12 +173,14 @@ TEST_F(BankOperationsTest, SortOrdersByValueAndDropsRepeats) {
 }
 
 TEST_F(BankOperationsTest, SortKeepsTwoOfThreeEqualEntriesAndEqualValuesWrittenDifferently) {
-  WriteBank("bank05.dat", BankLines("bank05", "FM", {{"145.5", "a"}, {"145.5", "b"}, {"145.5", "c"}}));
+  WriteBank("bank05.dat",
+            BankLines("bank05", "FM", {{"145.5", "a"}, {"145.5", "b"}, {"145.5", "c"}}));
   SortBankFile();
   EXPECT_EQ(ReadFile("bank05.dat"),
             BankBytes(BankLines("bank05", "FM", {{"145.5", "a"}, {"145.5", "c"}})));
 
-  WriteBank("bank06.dat", BankLines("bank06", "FM", {{"145.50", "a"}, {"145.5", "b"}, {"12.5", "c"}}));
+  WriteBank("bank06.dat",
+            BankLines("bank06", "FM", {{"145.50", "a"}, {"145.5", "b"}, {"12.5", "c"}}));
   ArgumentText = "06";
   SortBankFile();
   EXPECT_EQ(ReadFile("bank06.dat"),
@@ -183,8 +188,8 @@ TEST_F(BankOperationsTest, SortKeepsTwoOfThreeEqualEntriesAndEqualValuesWrittenD
 }
 
 TEST_F(BankOperationsTest, SortRemovesRunsOfBlankEntriesAndNeverMovesTheMarker) {
-  WriteBank("bank05.dat", BankLines("bank05", "FM",
-                                    {{"12000", "x"}, {" ", " "}, {"145.5", "a"}, {" ", " "}}));
+  WriteBank("bank05.dat",
+            BankLines("bank05", "FM", {{"12000", "x"}, {" ", " "}, {"145.5", "a"}, {" ", " "}}));
   SortBankFile();
   EXPECT_EQ(ReadFile("bank05.dat"),
             BankBytes(BankLines("bank05", "FM", {{"145.5", "a"}, {"12000", "x"}})));

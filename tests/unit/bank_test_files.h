@@ -38,8 +38,8 @@ inline std::vector<std::string> BankLines(const std::string& name, const std::st
 inline std::vector<Entry> NumberedEntries(int count, int first = 0) {
   std::vector<Entry> entries;
   for (int i = first; i < first + count; ++i) {
-    entries.push_back({std::to_string(100 + i / 10) + "." + std::to_string(i % 10),
-                       "L" + std::to_string(i)});
+    entries.push_back(
+        {std::to_string(100 + i / 10) + "." + std::to_string(i % 10), "L" + std::to_string(i)});
   }
   return entries;
 }

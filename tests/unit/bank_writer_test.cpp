@@ -76,14 +76,14 @@ TEST_F(BankWriterTest, EachEntryBecomesOneMemoryChannel) {
   // The receiver's bank is erased right before the first channel is stored.
   EXPECT_EQ(line->written.substr(0, 53),
             "MQA%%\rMXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12) + "\r");
-  EXPECT_EQ(Commands(), (Words{"MQA%%",
-                               "MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12),
+  EXPECT_EQ(Commands(), (Words{"MQA%%", "MXA00 RF0145500000 ST012500 MD1 TM" + Blanks(12),
                                "MXA01 RF1296000000 ST012500 MD1 TMa long label",
                                "MXA02 RF0000500000 ST012500 MD1 TMx" + Blanks(11),
                                "MXA03 RF0007030000 ST012500 MD1 TMexactly12chr",
                                "MXA04 RF0000500000 ST012500 MD1 TM" + Blanks(12),
                                "MXA05 RF0000999000 ST012500 MD1 TM" + Blanks(12)}));
-  EXPECT_TRUE(line->written.ends_with("TM" + Blanks(12) + "\rLM\r"));  // is the receiver still there?
+  EXPECT_TRUE(
+      line->written.ends_with("TM" + Blanks(12) + "\rLM\r"));  // is the receiver still there?
   EXPECT_EQ(sound.Words(), (Words{"wait", "ok"}));
 }
 
@@ -136,10 +136,10 @@ TEST_F(BankWriterTest, TenEntriesTakeChannels00To09WithFewerPausesEachTimeAndOne
   CloseJournal();
 
   const auto events = PausesWordsAndChannels(ReadFile("journal.txt"));
-  EXPECT_EQ(events, (Words{"wait", "17 pauses", "MXA00", "5 pauses", "MXA01", "3 pauses", "MXA02",
-                           "1 pauses", "MXA03", "1 pauses", "MXA04", "1 pauses", "MXA05",
-                           "1 pauses", "MXA06", "1 pauses", "MXA07", "1 pauses", "MXA08",
-                           "1 pauses", "MXA09", "beep", "ok"}));
+  EXPECT_EQ(events, (Words{"wait",  "17 pauses", "MXA00", "5 pauses", "MXA01", "3 pauses",
+                           "MXA02", "1 pauses",  "MXA03", "1 pauses", "MXA04", "1 pauses",
+                           "MXA05", "1 pauses",  "MXA06", "1 pauses", "MXA07", "1 pauses",
+                           "MXA08", "1 pauses",  "MXA09", "beep",     "ok"}));
 }
 
 TEST_F(BankWriterTest, AModeLineOfNoReceiverModeSendsNoDigit) {
@@ -155,8 +155,8 @@ TEST_F(BankWriterTest, AtMost91ChannelsAreWritten) {
   ASSERT_EQ(commands.size(), 92u);  // the erase and 91 channels
   EXPECT_EQ(commands.back().substr(0, 18), "MXA90 RF0109000000");
   EXPECT_NE(commands.back().find(" MD0 "), std::string::npos);
-  EXPECT_EQ(sound.Words(), (Words{"wait", "beep", "beep", "beep", "beep", "beep", "beep",
-                                  "beep", "beep", "ok"}));  // after lines 22, 44, ..., 176
+  EXPECT_EQ(sound.Words(), (Words{"wait", "beep", "beep", "beep", "beep", "beep", "beep", "beep",
+                                  "beep", "ok"}));  // after lines 22, 44, ..., 176
 }
 
 TEST_F(BankWriterTest, AMissingBankSendsNothing) {

@@ -44,8 +44,10 @@ class ControlsTest : public fakes::KestrelTest {
     FrequencyText = frequency;
     KeyCode = key;
     switch (key) {
-      case kUp: case kDown: TuneByKilohertz(); break;
-      case kLeft: case kRight: TuneByHundredHertz(); break;
+      case kUp:
+      case kDown: TuneByKilohertz(); break;
+      case kLeft:
+      case kRight: TuneByHundredHertz(); break;
       default: TuneByStep(); break;
     }
     return Sent();
@@ -235,7 +237,6 @@ TEST_F(ControlsTest, TuningBeyondTheHertzCountSaysInvalid) {
   EXPECT_EQ(ArrowFrom("2147.483547", kRight), "VA2147.4836470\r");
   EXPECT_EQ(ArrowFrom("2147.483647", kLeft), "VA2147.4835470\r");
 }
-
 
 // The frequency field: the draws that one ShowFrequency makes, in order.
 class FrequencyFieldTest : public ControlsTest {

@@ -138,9 +138,9 @@ TEST_F(DisplayTest, SearchSettingsAreDrawnAsOneLineInOrder) {
   SetColour(screen::kBlue);
   ShowSearchSettings();
   ASSERT_EQ(window.drawn.size(), 4u);
-  EXPECT_EQ(window.Texts(), (std::vector<std::string>{"145" + std::string(10, ' '),
-                                                      "12.5" + std::string(9, ' '), "STOP",
-                                                      "146" + std::string(8, ' ')}));
+  EXPECT_EQ(window.Texts(),
+            (std::vector<std::string>{"145" + std::string(10, ' '), "12.5" + std::string(9, ' '),
+                                      "STOP", "146" + std::string(8, ' ')}));
   const int xs[] = {80, 300, 500, 750};
   for (int i = 0; i < 4; ++i) {
     EXPECT_EQ(window.drawn[i].x, xs[i]);
@@ -171,7 +171,8 @@ TEST_F(DisplayTest, EveryTextDrawnIsAJournalLine) {
   std::string line;
   std::vector<std::string> lines;
   while (std::getline(in, line)) lines.push_back(line.substr(line.find('\t')));
-  EXPECT_EQ(lines, (std::vector<std::string>{"\tPRINT\t300\t150\tAriel\t50\t700\t16711680\t145.5\\t"}));
+  EXPECT_EQ(lines,
+            (std::vector<std::string>{"\tPRINT\t300\t150\tAriel\t50\t700\t16711680\t145.5\\t"}));
 }
 
 }  // namespace

@@ -58,9 +58,10 @@ TEST_F(ExecutionsTest, BankSelectionTunesTheFirstEntryWithTheBanksModeAndStep) {
 
 TEST_F(ExecutionsTest, ArgumentsOfTheWrongLengthAreRefused) {
   Type("T1\rT123\rW01\rD7\rB12345\r");
-  EXPECT_EQ(Words(), (WordList{"transfer", "1", "inv", "transfer", "1", "2", "3", "inv", "write",
-                            "fromb", "0", "1", "torb", "inv", "delete", "7", "inv", "bank",
-                            "1", "2", "3", "4", "5", "inv"}));
+  EXPECT_EQ(Words(),
+            (WordList{"transfer", "1",     "inv", "transfer", "1",    "2",   "3",      "inv",
+                      "write",    "fromb", "0",   "1",        "torb", "inv", "delete", "7",
+                      "inv",      "bank",  "1",   "2",        "3",    "4",   "5",      "inv"}));
   EXPECT_EQ(PendingCommand, kNothingPending);
   EXPECT_EQ(LimitEntryFresh, 0);
   EXPECT_EQ(line->written, "");

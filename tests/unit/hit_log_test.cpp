@@ -127,10 +127,11 @@ TEST_F(HitLogTest, TheCountComesFromWhatTheFileHoldsWhenTheLineIsWritten) {
   EXPECT_EQ(LastCount(ReadFile("hits.csv")), "1");
   // Lines another program added count, a quoted line end inside a field included; a line
   // of another frequency or without all its fields does not.
-  WriteFile("hits.csv", kHeader + "a,b,1.0,\"145.5\",FM,9,S0,1,search,\"two\r\nlines\"\r\n"
-                        "a,b,1.0,145.5,FM,9,S0,1,search,\r\n"
-                        "a,b,1.0,145.55,FM,9,S0,1,search,\r\n"
-                        "a,b,1.0,145.5,FM\r\n");
+  WriteFile("hits.csv", kHeader +
+                            "a,b,1.0,\"145.5\",FM,9,S0,1,search,\"two\r\nlines\"\r\n"
+                            "a,b,1.0,145.5,FM,9,S0,1,search,\r\n"
+                            "a,b,1.0,145.55,FM,9,S0,1,search,\r\n"
+                            "a,b,1.0,145.5,FM\r\n");
   ASSERT_TRUE(hit_log::AppendHitLine(HitAt("145.5")));
   EXPECT_EQ(LastCount(ReadFile("hits.csv")), "3");
   // A line torn inside a quoted field is closed and ended; it is no hit.

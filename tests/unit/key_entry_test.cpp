@@ -1,8 +1,8 @@
 #include <gtest/gtest.h>
 
+#include "runtime/files.h"
 #include "state/commands.h"
 #include "state/key_codes.h"
-#include "runtime/files.h"
 #include "unit/commands_fixture.h"
 
 namespace kestrel {

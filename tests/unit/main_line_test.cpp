@@ -41,8 +41,8 @@ class MainLineTest : public fakes::KestrelTest {
 TEST_F(MainLineTest, MissingConfigurationShowsTwoLinesSaysCfnfAndEnds) {
   ports.Add("COM1");
   EXPECT_EQ(Run(), 0);
-  EXPECT_EQ(window.Texts(), (Words{"--- KESTREL.CFG file not found ---",
-                                   "please run the 'PANELSET' program"}));
+  EXPECT_EQ(window.Texts(),
+            (Words{"--- KESTREL.CFG file not found ---", "please run the 'PANELSET' program"}));
   EXPECT_EQ(window.drawn[0].y, 30);
   EXPECT_EQ(window.drawn[1].y, 60);
   EXPECT_EQ(sound.Paths(), (Words{"wave\\cfnf"}));
@@ -59,9 +59,8 @@ TEST_F(MainLineTest, StartUpPutsTheReceiverIntoItsKnownState) {
   EXPECT_EQ(line.settings.baud, 9600);
   EXPECT_EQ(line.settings.stopBits, 2);
   EXPECT_EQ(line.timeouts.intervalMs, -1);
-  EXPECT_EQ(sound.Words(true),
-            (Words{"kestrel", "4", "point", "0", "1", "4", "5", "point", "0", "shdel", "FM",
-                   "shdel", "attoff"}));
+  EXPECT_EQ(sound.Words(true), (Words{"kestrel", "4", "point", "0", "1", "4", "5", "point", "0",
+                                      "shdel", "FM", "shdel", "attoff"}));
   EXPECT_EQ(window.caption, "*** AR8600 Kestrel Front Panel v4.0c***");
   EXPECT_EQ(window.width, 950);
   EXPECT_EQ(window.height, 500);

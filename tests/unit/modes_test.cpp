@@ -140,7 +140,8 @@ TEST_F(ModesTest, WordsArePlayedBeforeTheCommandGoesOut) {
   std::vector<std::size_t> writtenWhenPlayed;
   class OrderedSound final : public platform::SoundPlayer {
    public:
-    OrderedSound(fakes::FakeLine& line, std::vector<std::size_t>& seen) : line_(line), seen_(seen) {}
+    OrderedSound(fakes::FakeLine& line, std::vector<std::size_t>& seen)
+        : line_(line), seen_(seen) {}
     std::string Play(const std::string& path, bool) override {
       seen_.push_back(line_.written.size());
       return path;

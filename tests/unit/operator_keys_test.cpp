@@ -2,8 +2,8 @@
 
 #include <cstdio>
 
-#include "polling_fixture.h"
 #include "banks/search.h"
+#include "polling_fixture.h"
 #include "speech/announcements.h"
 #include "speech/speech.h"
 #include "state/banks.h"
@@ -33,9 +33,9 @@ TEST_F(OperatorKeysTest, StatusSaysTheWholeStateAndEndsNoScanNorSendsAnything) {
   ListState = kListBrowsing;
   BankFileName = "bank07.dat";
   ListIndex = 6;
-  EXPECT_EQ(Key('V'), (Words{"1", "4", "5", "point", "5", "fm.wav", "bank", "0", "7", "entry",
-                             "2", "incr", "1", "2", "point", "5", "attoff", "noise", "on",
-                             "svoice", "on", "s", "9", "plus"}));
+  EXPECT_EQ(Key('V'), (Words{"1",      "4",     "5",  "point",  "5",  "fm.wav", "bank",  "0",
+                             "7",      "entry", "2",  "incr",   "1",  "2",      "point", "5",
+                             "attoff", "noise", "on", "svoice", "on", "s",      "9",     "plus"}));
   ListState = kNoList;
   MemoryScanState = kMemoryScanStarted;  // freshly started: any other key would end it
   LastScanBank = "C";
@@ -71,7 +71,7 @@ TEST_F(OperatorKeysTest, NumbersOfTwoPhrasesStayApartInTheTextLineAndWhenSaidAga
   FrequencyText = "145.5";
   RecordSearchHit();  // the count, "1"
   SpokenText = "145.5";
-  SpeakFrequency();   // where the search halted
+  SpeakFrequency();  // where the search halted
   FinishAnnouncement();
   EXPECT_EQ(AnnouncementText(LastAnnouncement()), "1 145.5");
   Key('Y');

@@ -86,7 +86,9 @@ TEST_F(PortTest, BytesOnTheLineAreJournalled) {
   auto& line = ports.Add("COM1");
   ASSERT_EQ(OpenPort(1, 9600), 1);
   WritePort(1, "LM\r", 3);
-  line.Feed("LM\x1e" "087");
+  line.Feed(
+      "LM\x1e"
+      "087");
   char buffer[16];
   EXPECT_EQ(ReadPort(1, buffer, 16), 6);
   CloseJournal();

@@ -11,7 +11,8 @@ class PromptTicksTest : public PollingTest {
  protected:
   void SetUp() override {
     PollingTest::SetUp();
-    ASSERT_EQ(OpenWindow(MainWindow, 250, 100, 950, 500, 0, nullptr, "panel", HandleWindowEvent), 1);
+    ASSERT_EQ(OpenWindow(MainWindow, 250, 100, 950, 500, 0, nullptr, "panel", HandleWindowEvent),
+              1);
     line->waitHandle = kPortHandle;
   }
   void Type(int key) {

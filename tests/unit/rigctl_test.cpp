@@ -64,7 +64,7 @@ TEST_F(RigctlTest, UnknownCommandsAndMalformedArgumentsAreReportedAndChangeNothi
   EXPECT_EQ(Ask("F"), "RPRT -1\n");
   EXPECT_EQ(Ask("F abc"), "RPRT -1\n");
   EXPECT_EQ(Ask("F 145e"), "RPRT -1\n");
-  EXPECT_EQ(Ask("F 99999.9"), "RPRT -1\n");      // below the receiver's range
+  EXPECT_EQ(Ask("F 99999.9"), "RPRT -1\n");       // below the receiver's range
   EXPECT_EQ(Ask("F 2040000000.1"), "RPRT -1\n");  // above it
   EXPECT_EQ(Ask("F 2500000000"), "RPRT -1\n");
   EXPECT_EQ(Ask("+F abc"), "set_freq: abc\nRPRT -1\n");
@@ -143,7 +143,7 @@ TEST_F(RigctlTest, SetsAreRefusedWhileTheOperatorScansAndWaitWhileHeTypes) {
   EXPECT_TRUE(RemoteSets.empty());
 
   ListState = kListBrowsing;  // a bank browsed, not scanned: the set is taken
-  FrequencyEntryFresh = 0;  // digits typed, Enter not yet pressed
+  FrequencyEntryFresh = 0;    // digits typed, Enter not yet pressed
   EXPECT_EQ(Ask("F 145500000"), "RPRT 0\n");
   LevelPoll("LM 000\r\n");
   EXPECT_EQ(line->TakeWritten(), "LM\r");
@@ -182,8 +182,7 @@ TEST(RigctlLines, OnlyFrequencyAndModeSetsWaitForTheirTurn) {
        {"F 145500000", "F145500000", "+\\set_freq 1", "M FM 0", ";\\set_mode AM 0"}) {
     EXPECT_TRUE(RigctlLineQueuesSet(set)) << set;
   }
-  for (const char* other :
-       {"f", "m", "l STRENGTH", "v", "\\dump_state", "V VFOA", "q", "", "?"}) {
+  for (const char* other : {"f", "m", "l STRENGTH", "v", "\\dump_state", "V VFOA", "q", "", "?"}) {
     EXPECT_FALSE(RigctlLineQueuesSet(other)) << other;
   }
 }
@@ -209,10 +208,10 @@ TEST(RigctlOption, TakesTheDefaultOrAnAddressWithAPort) {
   EXPECT_EQ(address + " " + std::to_string(port), "::1 4532");
   ASSERT_TRUE(ParseRigctlOption("--rigctl=[2001:db8::5]:0", address, port));
   EXPECT_EQ(address + " " + std::to_string(port), "2001:db8::5 0");
-  for (const char* wrong : {"--rigctl=", "--rigctl=:4532", "--rigctl=host", "--rigctl=h:70000",
-                            "--rigctl=h:-1", "--rigctlx", "--help", "--rigctl=::1:4532",
-                            "--rigctl=[::1]", "--rigctl=[::1:4532", "--rigctl=[]:4532",
-                            "--rigctl=[[::1]]:4532"}) {
+  for (const char* wrong :
+       {"--rigctl=", "--rigctl=:4532", "--rigctl=host", "--rigctl=h:70000", "--rigctl=h:-1",
+        "--rigctlx", "--help", "--rigctl=::1:4532", "--rigctl=[::1]", "--rigctl=[::1:4532",
+        "--rigctl=[]:4532", "--rigctl=[[::1]]:4532"}) {
     EXPECT_FALSE(ParseRigctlOption(wrong, address, port)) << wrong;
   }
 }

@@ -116,7 +116,8 @@ TEST_F(SearchTest, EachNewFindIsShownAndCountedAloud) {
   EXPECT_EQ(NamedWindow()->colour, 0u);
 
   for (int i = 4; i <= 12; ++i) Find("146." + std::to_string(i));
-  EXPECT_EQ(sound.Words(), (Words{"3", "4", "5", "6", "7", "8", "9", "1", "0", "1", "1", "1", "2"}));
+  EXPECT_EQ(sound.Words(),
+            (Words{"3", "4", "5", "6", "7", "8", "9", "1", "0", "1", "1", "1", "2"}));
   EXPECT_EQ(ListLines[4], "145.5");
   EXPECT_EQ(ListLines[5], " ");
   EXPECT_EQ(ListLines[28], "9999");
@@ -168,7 +169,8 @@ TEST_F(SearchTest, The91stFindFillsTheListAndLaterOnesAreRefused) {
   ListState = kListBrowsing;
   EndSearch();
   EXPECT_EQ(ReadFile("bank00.dat"),
-            BankBytes(BankLines("Srchbank", "FM", std::vector<Entry>(finds.begin(), finds.begin() + 91))));
+            BankBytes(BankLines("Srchbank", "FM",
+                                std::vector<Entry>(finds.begin(), finds.begin() + 91))));
   EXPECT_EQ(sound.Words(), (Words{"9", "1"}));
   EXPECT_EQ(SearchActive, kNoSearch);
   EXPECT_EQ(MemoryScanState, kNoMemoryScan);
@@ -188,8 +190,8 @@ TEST_F(SearchTest, ASearchListThatCannotBeSavedIsSaidFailedAndReported) {
   StartQuietly();
   Find("145.5");
   sound.Clear();
-  std::filesystem::permissions("bank00.dat", std::filesystem::perms::owner_read |
-                                                 std::filesystem::perms::group_read);
+  std::filesystem::permissions(
+      "bank00.dat", std::filesystem::perms::owner_read | std::filesystem::perms::group_read);
   DebugFlag = 1;
   ASSERT_EQ(OpenFile(TraceFile, "debug1.dat", "W"), 0);
   ::testing::internal::CaptureStderr();

@@ -47,9 +47,9 @@ TEST_F(SoundPathTest, AnExactMatchWinsAndTheChoiceAmongOthersIsStable) {
 
 TEST_F(SoundPathTest, MissingFilesAndFoldersFindNothing) {
   EXPECT_EQ(ResolveSoundPath("wave\\nothing"), "");
-  EXPECT_EQ(ResolveSoundPath("scan"), "");        // speech off: a bare word
+  EXPECT_EQ(ResolveSoundPath("scan"), "");  // speech off: a bare word
   EXPECT_EQ(ResolveSoundPath("voice\\scan"), "");
-  EXPECT_EQ(ResolveSoundPath("wave\\sub"), "");   // a folder is no sound
+  EXPECT_EQ(ResolveSoundPath("wave\\sub"), "");  // a folder is no sound
   EXPECT_EQ(ResolveSoundPath("wave"), "");
   EXPECT_EQ(ResolveSoundPath(""), "");
   EXPECT_EQ(ResolveSoundPath("wave\\"), "");
@@ -108,10 +108,10 @@ TEST(VoiceFoldersTest, TheSearchOrderFollowsTheDataFoldersThenTheInstallation) {
   places.dataDirs = "/opt/share::relative/share:/usr/share";
   places.installedData = "/usr/share";
   places.executableFolder = "/opt/kestrel/bin";
-  EXPECT_EQ(VoiceFolders(places),
-            (std::vector<std::string>{"/home/op/data/kestrel/wave", "/opt/share/kestrel/wave",
-                                      "/usr/share/kestrel/wave",
-                                      "/opt/kestrel/share/kestrel/wave"}));
+  EXPECT_EQ(
+      VoiceFolders(places),
+      (std::vector<std::string>{"/home/op/data/kestrel/wave", "/opt/share/kestrel/wave",
+                                "/usr/share/kestrel/wave", "/opt/kestrel/share/kestrel/wave"}));
   // Unset (or relative) variables take their defaults.
   places.dataHome = "data";
   places.dataDirs = "";
@@ -119,8 +119,7 @@ TEST(VoiceFoldersTest, TheSearchOrderFollowsTheDataFoldersThenTheInstallation) {
   places.executableFolder = "";
   EXPECT_EQ(VoiceFolders(places),
             (std::vector<std::string>{"/home/op/.local/share/kestrel/wave",
-                                      "/usr/local/share/kestrel/wave",
-                                      "/usr/share/kestrel/wave"}));
+                                      "/usr/local/share/kestrel/wave", "/usr/share/kestrel/wave"}));
 }
 
 }  // namespace

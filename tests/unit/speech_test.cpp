@@ -68,8 +68,8 @@ TEST_F(SpeechTest, SearchingIsSaidOnlyWhileTheSearchRuns) {
 
 TEST_F(SpeechTest, EveryModeTextHasItsWord) {
   const std::vector<std::pair<std::string, std::string>> rows = {
-      {"WFM", "wfm.wav"}, {"FM", "fm.wav"},   {"AM", "am.wav"},
-      {"USB", "usb.wav"}, {"LSB", "lsb.wav"}, {"CW ", "cw.wav"},
+      {"WFM", "wfm.wav"}, {"FM", "fm.wav"},        {"AM", "am.wav"},
+      {"USB", "usb.wav"}, {"LSB", "lsb.wav"},      {"CW ", "cw.wav"},
       {"AUT", "auto"},    {"ATT ON", "atton.wav"}, {"ATT OFF", "attoff.wav"},
   };
   for (const auto& [mode, word] : rows) {
@@ -104,8 +104,7 @@ TEST_F(SpeechTest, WithSpeechOffOnlyTheFixedSoundsFindTheirFolder) {
   SpeakFrequency();
   PlayFixedWord("shdel");
   PlayFixedWord("beep");
-  EXPECT_EQ(sound.Paths(),
-            (std::vector<std::string>{"scan", "1", "wave\\shdel", "wave\\beep"}));
+  EXPECT_EQ(sound.Paths(), (std::vector<std::string>{"scan", "1", "wave\\shdel", "wave\\beep"}));
 }
 
 TEST_F(SpeechTest, EveryPlayIsJournalledWithWhatWasPlayed) {

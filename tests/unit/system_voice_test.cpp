@@ -49,8 +49,8 @@ TEST_F(SystemVoiceTest, WordsAreSaidAsTheirPhrasesWhilePauseAndToneKeepTheirSoun
   PlayFixedWord("shdel");
   EXPECT_GE(std::chrono::steady_clock::now() - before_pause, std::chrono::milliseconds(150));
   PlayFixedWord("beep");
-  EXPECT_EQ(speech.calls, (Calls{"open", "say four", "say F M", "say F M",
-                                 "say configuration file not found"}));
+  EXPECT_EQ(speech.calls,
+            (Calls{"open", "say four", "say F M", "say F M", "say configuration file not found"}));
   EXPECT_EQ(sound.Paths(), Calls{"wave\\beep"});
   EXPECT_EQ(PhraseOfWord("shdel"), "<silence 150>");
 }

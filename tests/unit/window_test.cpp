@@ -31,16 +31,13 @@ std::vector<SeenEvent> seenAfterNested;
 void RecordEvent() {
   seen.push_back({EventMessage, EventCode, EventData});
   switch (reaction) {
-    case Reaction::kRecord:
-      break;
+    case Reaction::kRecord: break;
     case Reaction::kDispatchNested:
       reaction = Reaction::kRecord;
       DispatchEvent(MainWindow, 275, 1, 9);
       seenAfterNested.push_back({EventMessage, EventCode, EventData});
       break;
-    case Reaction::kCloseOnFirst:
-      CloseWindow(MainWindow);
-      break;
+    case Reaction::kCloseOnFirst: CloseWindow(MainWindow); break;
   }
 }
 
@@ -54,13 +51,15 @@ class WindowTest : public fakes::KestrelTest {
   }
 
   void Open() {
-    ASSERT_EQ(OpenWindow(MainWindow, 250, 100, 950, 500, 0x20000, nullptr, "caption", RecordEvent), 1);
+    ASSERT_EQ(OpenWindow(MainWindow, 250, 100, 950, 500, 0x20000, nullptr, "caption", RecordEvent),
+              1);
   }
 
   std::vector<std::string> JournalLines() {
     std::ifstream in("journal.txt");
     std::vector<std::string> lines;
-    for (std::string line; std::getline(in, line);) lines.push_back(line.substr(line.find('\t') + 1));
+    for (std::string line; std::getline(in, line);)
+      lines.push_back(line.substr(line.find('\t') + 1));
     return lines;
   }
 };

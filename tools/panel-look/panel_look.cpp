@@ -47,7 +47,8 @@ bool stalled = false;
 const auto start = std::chrono::steady_clock::now();
 
 long long Elapsed() {
-  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - start)
+  return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                               start)
       .count();
 }
 
@@ -138,11 +139,16 @@ void DrawRawTest() {
 }
 
 bool DrawScene(const std::string& scene) {
-  if (scene == "panel") DrawPanel();
-  else if (scene == "missing") DrawMissingConfiguration();
-  else if (scene == "search") DrawSearch();
-  else if (scene == "test") DrawRawTest();
-  else return false;
+  if (scene == "panel")
+    DrawPanel();
+  else if (scene == "missing")
+    DrawMissingConfiguration();
+  else if (scene == "search")
+    DrawSearch();
+  else if (scene == "test")
+    DrawRawTest();
+  else
+    return false;
   return true;
 }
 
@@ -155,7 +161,8 @@ void StallOnce() {
 
 void HandleEvent() {
   if (options.events) {
-    Say(std::to_string(Elapsed()) + "\t" + std::to_string(EventMessage) + "\t" + std::to_string(EventCode));
+    Say(std::to_string(Elapsed()) + "\t" + std::to_string(EventMessage) + "\t" +
+        std::to_string(EventCode));
   }
   if (EventMessage == kestrel::platform::kEventClose) running = false;
   if (EventMessage != kestrel::platform::kEventTimer) return;
@@ -168,12 +175,18 @@ bool ReadOptions(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string arg = argv[i];
     const bool hasValue = i + 1 < argc;
-    if (arg == "--events") options.events = true;
-    else if (arg == "--scene" && hasValue) options.scene = argv[++i];
-    else if (arg == "--screenshot" && hasValue) options.screenshot = argv[++i];
-    else if (arg == "--exit-after" && hasValue) options.exitAfterMs = std::atol(argv[++i]);
-    else if (arg == "--stall" && hasValue) options.stallMs = std::atol(argv[++i]);
-    else return false;
+    if (arg == "--events")
+      options.events = true;
+    else if (arg == "--scene" && hasValue)
+      options.scene = argv[++i];
+    else if (arg == "--screenshot" && hasValue)
+      options.screenshot = argv[++i];
+    else if (arg == "--exit-after" && hasValue)
+      options.exitAfterMs = std::atol(argv[++i]);
+    else if (arg == "--stall" && hasValue)
+      options.stallMs = std::atol(argv[++i]);
+    else
+      return false;
   }
   return true;
 }
@@ -201,7 +214,8 @@ int main(int argc, char** argv) {
   PresentDrawing();
   Say("drawn");
   if (!options.screenshot.empty()) {
-    if (!windows.SaveScreenshot(options.screenshot)) std::fprintf(stderr, "panel-look: no screenshot\n");
+    if (!windows.SaveScreenshot(options.screenshot))
+      std::fprintf(stderr, "panel-look: no screenshot\n");
     Say("screenshot\t" + options.screenshot);
   }
   StartTimer(panel, kTimerPeriodMs, kTimerNumber);

@@ -22,7 +22,8 @@ std::vector<std::string> InputNames() {
 std::vector<std::string> RecordingLines(const Settings& settings) {
   if (settings.audioIn.empty() && settings.recordingsMb == 0) return {};
   const int mb = settings.recordingsMb == 0 ? kDefaultRecordingsMb : settings.recordingsMb;
-  return {config::kAudioInputKey + settings.audioIn, config::kRecordingsLimitKey + std::to_string(mb)};
+  return {config::kAudioInputKey + settings.audioIn,
+          config::kRecordingsLimitKey + std::to_string(mb)};
 }
 
 void ReadRecordingLines(const std::vector<std::string>& lines, Settings& settings) {

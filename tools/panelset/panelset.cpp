@@ -132,7 +132,8 @@ const Option kOptions[] = {
     {"--port", ReadPort},
     {"--baud", ReadBaud},
     {"--voice", ReadVoice},
-    {"--debug", [](const std::string& v, Settings& s) { return ReadSwitch("--debug", v, s.debug); }},
+    {"--debug",
+     [](const std::string& v, Settings& s) { return ReadSwitch("--debug", v, s.debug); }},
     {"--device",
      [](const std::string& v, Settings& s) {
        s.device = v;
@@ -235,8 +236,8 @@ std::string MakeDeviceLink(const Settings& settings) {
   const std::string name = PortName(settings.port);
   const std::string temporary = TemporaryName(name);
   std::error_code error;
-  const fs::path target =
-      IsTcpTarget(settings.device) ? fs::path(settings.device) : fs::absolute(settings.device, error);
+  const fs::path target = IsTcpTarget(settings.device) ? fs::path(settings.device)
+                                                       : fs::absolute(settings.device, error);
   fs::remove(temporary, error);
   fs::create_symlink(target, temporary, error);
   if (!error) fs::rename(temporary, name, error);
@@ -248,7 +249,8 @@ std::string MakeDeviceLink(const Settings& settings) {
 }
 
 int Refuse(std::ostream& err, const std::string& problem) {
-  err << "panelset: " << problem << "\n" << "Try 'panelset --help'.\n";
+  err << "panelset: " << problem << "\n"
+      << "Try 'panelset --help'.\n";
   return kRefused;
 }
 
@@ -319,7 +321,8 @@ int ListSerialPorts(std::vector<std::string>& args, std::ostream& out, std::ostr
   std::string folder;
   std::string problem;
   if (!platform::TakeFolderOption(args, folder, problem)) return Refuse(err, problem);
-  if (!args.empty()) return Refuse(err, "--list takes no other option than --folder or --user-folder");
+  if (!args.empty())
+    return Refuse(err, "--list takes no other option than --folder or --user-folder");
   if (!platform::EnterFolder(folder, problem)) return Refuse(err, problem);
   const std::vector<PortInfo> ports = ListPorts();
   if (ports.empty()) out << "no serial ports found\n";
@@ -387,8 +390,7 @@ std::string WriteFoundReceiver(const std::string& device, int baud) {
   return problem;
 }
 
-int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
-                std::ostream& err) {
+int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out, std::ostream& err) {
   std::vector<std::string> args = arguments;
   for (const std::string& arg : args) {
     if (arg == "--help" || arg == "-h") {
@@ -423,7 +425,8 @@ int RunPanelset(const std::vector<std::string>& arguments, std::ostream& out,
     return kWriteFailed;
   }
   out << kConfigFileName << " written: " << PortName(settings.port) << ", " << settings.baud
-      << " baud, voice " << VoiceName(settings.voice) << ", debug " << OnOff(settings.debug) << "\n";
+      << " baud, voice " << VoiceName(settings.voice) << ", debug " << OnOff(settings.debug)
+      << "\n";
   if (!settings.device.empty()) out << PortName(settings.port) << " -> " << settings.device << "\n";
   if (!settings.audioIn.empty()) out << "Hits are recorded from " << settings.audioIn << "\n";
   WarnAboutDevice(settings.device, err);

@@ -18,12 +18,12 @@ inline constexpr int kWriteFailed = 1;  // a file or link could not be written
 inline constexpr int kRefused = 2;      // bad option or value; nothing was written
 
 struct Settings {
-  int port = 1;         // 1..9: the panel takes the port from one digit
+  int port = 1;  // 1..9: the panel takes the port from one digit
   int baud = 9600;
   int voice = config::kVoiceOn;  // the voice character of KESTREL.CFG (config::kVoice...)
   bool debug = false;
-  std::string device;   // serial device to link as COMn; "" for no link
-  std::string audioIn;  // the sound input hits are recorded from; "" for none
+  std::string device;    // serial device to link as COMn; "" for no link
+  std::string audioIn;   // the sound input hits are recorded from; "" for none
   int recordingsMb = 0;  // the recordings folder's largest size; 0 for the panel's own
 };
 

@@ -96,8 +96,9 @@ void AddLinkedTerminals(const SystemFolders& folders, std::vector<PortInfo>& por
   for (int number = 1; number <= kHighestPort; ++number) {
     const std::string device = Canonical("COM" + std::to_string(number));
     if (device.rfind(terminals, 0) != 0) continue;
-    const bool listed = std::any_of(ports.begin(), ports.end(),
-                                    [&device](const PortInfo& port) { return port.device == device; });
+    const bool listed = std::any_of(ports.begin(), ports.end(), [&device](const PortInfo& port) {
+      return port.device == device;
+    });
     if (listed) continue;
     PortInfo port;
     port.device = device;
@@ -164,8 +165,8 @@ std::string AccessProblem(const std::string& device) {
   if (::stat(device.c_str(), &info) != 0) return "it cannot be found";
   const std::string group = GroupName(info.st_gid);
   if ((info.st_mode & S_IRWXG) == (S_IRGRP | S_IWGRP) && group != "root") {
-    return "you may not open it (it belongs to group " + group + "): sudo adduser $USER " +
-           group + ", then log in again";
+    return "you may not open it (it belongs to group " + group + "): sudo adduser $USER " + group +
+           ", then log in again";
   }
   return "you may not open it (it belongs to group " + group +
          "): a udev rule giving it group dialout, then sudo adduser $USER dialout and log in "

@@ -24,8 +24,8 @@ struct PortInfo {
   std::string usbId;    // "0403:6001", "" for no USB device
   std::string product;  // as the USB device names itself
   std::string serial;
-  bool console = false;  // the machine's console port: never probed
-  std::string access;   // "" when this user may open it, otherwise why not and the fix
+  bool console = false;              // the machine's console port: never probed
+  std::string access;                // "" when this user may open it, otherwise why not and the fix
   std::vector<std::string> holders;  // "ModemManager (pid 612)", "a running panel (pid 9)"
   std::vector<std::string> links;    // the COMn links of the working folder that lead here
 };

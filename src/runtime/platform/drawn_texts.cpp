@@ -6,8 +6,7 @@ namespace kestrel::platform {
 namespace {
 
 bool Overlap(const TextBox& a, const TextBox& b) {
-  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height &&
-         b.y < a.y + a.height;
+  return a.x < b.x + b.width && b.x < a.x + a.width && a.y < b.y + b.height && b.y < a.y + a.height;
 }
 
 bool SameFont(const FontSpec& a, const FontSpec& b) {

@@ -20,8 +20,13 @@ class SystemClock final : public Clock {
     clock_gettime(CLOCK_REALTIME, &stamp);
     std::tm parts{};
     localtime_r(&stamp.tv_sec, &parts);
-    return {parts.tm_year + 1900, parts.tm_mon + 1, parts.tm_mday, parts.tm_hour,
-            parts.tm_min,         parts.tm_sec,    static_cast<int>(stamp.tv_nsec / 1000000)};
+    return {parts.tm_year + 1900,
+            parts.tm_mon + 1,
+            parts.tm_mday,
+            parts.tm_hour,
+            parts.tm_min,
+            parts.tm_sec,
+            static_cast<int>(stamp.tv_nsec / 1000000)};
   }
 };
 

@@ -56,9 +56,8 @@ std::set<std::string> ConsolePorts(const std::string& procFolder, const std::str
   std::istringstream command(FirstLine((fs::path(procFolder) / "cmdline").string()));
   for (std::string word; command >> word;) {
     if (word.rfind("console=", 0) != 0) continue;
-    const std::string name = word.substr(8, word.find(',') == std::string::npos
-                                                ? std::string::npos
-                                                : word.find(',') - 8);
+    const std::string name = word.substr(
+        8, word.find(',') == std::string::npos ? std::string::npos : word.find(',') - 8);
     if (!name.empty()) ports.insert(name);
   }
   std::istringstream active(FirstLine((fs::path(sysClassTty) / "console" / "active").string()));

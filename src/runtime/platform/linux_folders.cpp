@@ -55,8 +55,7 @@ VoicePlaces VoicePlacesOfProcess() {
   return places;
 }
 
-bool TakeFolderOption(std::vector<std::string>& args, std::string& folder,
-                      std::string& problem) {
+bool TakeFolderOption(std::vector<std::string>& args, std::string& folder, std::string& problem) {
   folder.clear();
   bool given = false;
   std::vector<std::string> rest;

@@ -21,8 +21,7 @@ VoicePlaces VoicePlacesOfProcess();
 // Takes "--folder DIR" (or "--folder=DIR") and "--user-folder" out of args. folder is the
 // folder to work in ("" when neither was given); false with problem set when the option is
 // wrong (no DIR, both given, given twice).
-bool TakeFolderOption(std::vector<std::string>& args, std::string& folder,
-                      std::string& problem);
+bool TakeFolderOption(std::vector<std::string>& args, std::string& folder, std::string& problem);
 
 // Makes folder the working folder; the user's Kestrel folder is made first when missing.
 // false with problem set when it cannot be entered.

@@ -72,7 +72,8 @@ std::string FontCache::FindFile(const std::string& face, int weight, int* index,
   std::string file;
   if (match) {
     FcChar8* path = nullptr;
-    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch) file = reinterpret_cast<char*>(path);
+    if (FcPatternGetString(match, FC_FILE, 0, &path) == FcResultMatch)
+      file = reinterpret_cast<char*>(path);
     if (FcPatternGetInteger(match, FC_INDEX, 0, index) != FcResultMatch) *index = 0;
     int fcWeight = FC_WEIGHT_REGULAR;
     FcPatternGetInteger(match, FC_WEIGHT, 0, &fcWeight);
@@ -92,7 +93,8 @@ TTF_Font* FontCache::Open(const FontSpec& wanted) {
   const std::string file = FindFile(face, weight, &index, &foundWeight);
   if (file.empty()) return nullptr;
   TTF_Font* font = TTF_OpenFontIndexDPI(file.c_str(), points, index, kDotsPerInch, kDotsPerInch);
-  if (font && weight >= kBoldWeight && foundWeight < kBoldWeight) TTF_SetFontStyle(font, TTF_STYLE_BOLD);
+  if (font && weight >= kBoldWeight && foundWeight < kBoldWeight)
+    TTF_SetFontStyle(font, TTF_STYLE_BOLD);
   return font;
 }
 

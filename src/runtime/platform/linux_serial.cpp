@@ -13,8 +13,8 @@
 #include <chrono>
 #include <cstring>
 #include <filesystem>
-#include <system_error>
 #include <string>
+#include <system_error>
 #include <thread>
 
 #include "runtime/platform/linux_adapters.h"
@@ -29,9 +29,9 @@ struct SpeedEntry {
 };
 
 constexpr SpeedEntry kSpeeds[] = {
-    {50, B50},       {75, B75},       {110, B110},     {134, B134},     {150, B150},
-    {200, B200},     {300, B300},     {600, B600},     {1200, B1200},   {1800, B1800},
-    {2400, B2400},   {4800, B4800},   {9600, B9600},   {19200, B19200}, {38400, B38400},
+    {50, B50},       {75, B75},         {110, B110},       {134, B134},       {150, B150},
+    {200, B200},     {300, B300},       {600, B600},       {1200, B1200},     {1800, B1800},
+    {2400, B2400},   {4800, B4800},     {9600, B9600},     {19200, B19200},   {38400, B38400},
     {57600, B57600}, {115200, B115200}, {230400, B230400}, {460800, B460800},
 };
 
@@ -133,7 +133,8 @@ class TermiosDevice final : public SerialDevice {
         break;
       }
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            deadline - std::chrono::steady_clock::now()).count();
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
       if (left <= 0 || !WaitReadable(static_cast<int>(left))) break;
     }
     return total;
@@ -256,16 +257,14 @@ std::string OpenFailure(const std::string& path, int error) {
   switch (error) {
     case EACCES:
     case EPERM:
-      return path + ": permission denied (the user must be in group dialout: sudo adduser "
-                    "$USER dialout, then log in again)";
-    case EBUSY:
-      return path + " is in use by another program (panelset --list names it)";
+      return path +
+             ": permission denied (the user must be in group dialout: sudo adduser "
+             "$USER dialout, then log in again)";
+    case EBUSY: return path + " is in use by another program (panelset --list names it)";
     case ENOENT:
     case ENXIO:
-    case ENODEV:
-      return path + ": no such device";
-    default:
-      return path + ": " + std::strerror(error);
+    case ENODEV: return path + ": no such device";
+    default: return path + ": " + std::strerror(error);
   }
 }
 

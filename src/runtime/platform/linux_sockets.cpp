@@ -21,8 +21,8 @@ constexpr int kBacklog = 64;
 
 // The address as a numeric IPv4 or IPv6 address ("::1"), or a host name resolved to its
 // first IPv4 address (its first IPv6 address when it has none), with the port.
-bool ResolveAddress(const std::string& address, int port, sockaddr_storage& out,
-                    socklen_t& length, std::string& error) {
+bool ResolveAddress(const std::string& address, int port, sockaddr_storage& out, socklen_t& length,
+                    std::string& error) {
   const std::string service = std::to_string(port);
   for (const int family : {AF_INET, AF_INET6}) {
     addrinfo hints{};
@@ -42,7 +42,7 @@ bool ResolveAddress(const std::string& address, int port, sockaddr_storage& out,
 
 int PortOf(const sockaddr_storage& where) {
   const std::size_t at = where.ss_family == AF_INET6 ? offsetof(sockaddr_in6, sin6_port)
-                                                      : offsetof(sockaddr_in, sin_port);
+                                                     : offsetof(sockaddr_in, sin_port);
   std::uint16_t port = 0;
   std::memcpy(&port, reinterpret_cast<const char*>(&where) + at, sizeof port);
   return ntohs(port);
@@ -52,8 +52,7 @@ bool IsPassing(int error) { return error == EAGAIN || error == EWOULDBLOCK || er
 
 }  // namespace
 
-int PosixSockets::Listen(const std::string& address, int port, int& boundPort,
-                         std::string& error) {
+int PosixSockets::Listen(const std::string& address, int port, int& boundPort, std::string& error) {
   sockaddr_storage where{};
   socklen_t length = 0;
   if (!ResolveAddress(address, port, where, length, error)) return -1;
@@ -65,8 +64,7 @@ int PosixSockets::Listen(const std::string& address, int port, int& boundPort,
   // A panel started again at once finds its port still in TIME_WAIT otherwise.
   const int yes = 1;
   setsockopt(fd, SOL_SOCKET, SO_REUSEADDR, &yes, sizeof yes);
-  if (bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 ||
-      listen(fd, kBacklog) != 0 ||
+  if (bind(fd, reinterpret_cast<sockaddr*>(&where), length) != 0 || listen(fd, kBacklog) != 0 ||
       getsockname(fd, reinterpret_cast<sockaddr*>(&where), &length) != 0) {
     error = std::strerror(errno);
     close(fd);

@@ -77,8 +77,8 @@ bool LoadConverted(const std::string& file, Samples& out) {
                               kRate) >= 0;
   if (ok) {
     cvt.len = static_cast<int>(rawSize);
-    out.data = static_cast<Uint8*>(SDL_malloc(std::max<std::size_t>(
-        static_cast<std::size_t>(rawSize) * std::max(cvt.len_mult, 1), 1)));
+    out.data = static_cast<Uint8*>(SDL_malloc(
+        std::max<std::size_t>(static_cast<std::size_t>(rawSize) * std::max(cvt.len_mult, 1), 1)));
     ok = out.data != nullptr;
   }
   if (ok) {
@@ -98,9 +98,8 @@ std::vector<Sint16> ToneSamples(int hertz, int milliseconds) {
   const int count = std::max(0, kRate * milliseconds / 1000);
   std::vector<Sint16> samples(static_cast<std::size_t>(count));
   for (int i = 0; i < count; ++i) {
-    const double fade =
-        std::min({1.0, static_cast<double>(i) / kFadeSamples,
-                  static_cast<double>(count - 1 - i) / kFadeSamples});
+    const double fade = std::min({1.0, static_cast<double>(i) / kFadeSamples,
+                                  static_cast<double>(count - 1 - i) / kFadeSamples});
     const double phase = 2.0 * std::numbers::pi * hertz * i / kRate;
     samples[static_cast<std::size_t>(i)] =
         static_cast<Sint16>(std::lround(kAmplitude * fade * std::sin(phase)));
@@ -205,8 +204,8 @@ std::string SdlSoundPlayer::Play(const std::string& path, bool background) {
 bool SdlSoundPlayer::PlaySamples(const std::vector<std::int16_t>& samples, int rate) {
   if (device_ != 0) SDL_ClearQueuedAudio(device_);
   SDL_AudioCVT cvt{};
-  if (samples.empty() || SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, rate, kFormat, kChannels,
-                                           kRate) < 0) {
+  if (samples.empty() ||
+      SDL_BuildAudioCVT(&cvt, AUDIO_S16SYS, 1, rate, kFormat, kChannels, kRate) < 0) {
     return false;
   }
   const int bytes = static_cast<int>(samples.size() * sizeof(std::int16_t));
@@ -218,8 +217,8 @@ bool SdlSoundPlayer::PlaySamples(const std::vector<std::int16_t>& samples, int r
   const int size = cvt.needed ? cvt.len_cvt : cvt.len;
   StartOnce();
   if (device_ == 0 && audio_initialised_) OpenDevice();
-  quiet_from_ = std::chrono::steady_clock::now() +
-                std::chrono::milliseconds(BytesToMsRoundedUp(size));
+  quiet_from_ =
+      std::chrono::steady_clock::now() + std::chrono::milliseconds(BytesToMsRoundedUp(size));
   return device_ != 0 && SDL_QueueAudio(device_, sound.data(), static_cast<Uint32>(size)) == 0;
 }
 

@@ -53,8 +53,8 @@ class SdlSoundPlayer final : public SoundPlayer {
   bool audio_initialised_ = false;
   bool start_tried_ = false;
   std::chrono::steady_clock::time_point quiet_from_;  // when the last sound played ends
-  std::set<std::string> refused_;  // files refused so far, each told once
-  std::string refusal_;            // the refusal not yet taken
+  std::set<std::string> refused_;                     // files refused so far, each told once
+  std::string refusal_;                               // the refusal not yet taken
 };
 
 }  // namespace kestrel::platform

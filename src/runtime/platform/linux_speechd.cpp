@@ -121,8 +121,7 @@ struct Opened {
 Opened OpenConnection() {
   char* error = nullptr;
   Opened opened;
-  opened.connection =
-      spd_open2("kestrel", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
+  opened.connection = spd_open2("kestrel", "main", nullptr, SPD_MODE_THREADED, nullptr, 1, &error);
   if (error) opened.error = error;
   std::free(error);
   return opened;
@@ -132,9 +131,9 @@ Opened OpenConnection() {
 
 struct SpeechdService::Connection {
   SPDConnection* spd = nullptr;
-  int watch_fd = -1;         // a second descriptor of the server's socket: shows its hang-up
-  bool stuck = false;        // a call never came back: the connection is left alone
-  std::size_t message = 0;   // the last message said
+  int watch_fd = -1;        // a second descriptor of the server's socket: shows its hang-up
+  bool stuck = false;       // a call never came back: the connection is left alone
+  std::size_t message = 0;  // the last message said
   std::optional<SteadyClock::time_point> hung_up_until;
 
   ~Connection() {

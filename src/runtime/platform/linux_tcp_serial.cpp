@@ -86,8 +86,8 @@ class TcpDevice final : public SerialDevice {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::milliseconds(waitMs);
     int total = 0;
     while (total < max) {
-      const ssize_t n = ::recv(fd_, buffer + total, static_cast<std::size_t>(max - total),
-                               MSG_DONTWAIT);
+      const ssize_t n =
+          ::recv(fd_, buffer + total, static_cast<std::size_t>(max - total), MSG_DONTWAIT);
       if (n > 0) {
         total += static_cast<int>(n);
         continue;
@@ -98,11 +98,14 @@ class TcpDevice final : public SerialDevice {
         break;
       }
       const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
-                            deadline - std::chrono::steady_clock::now()).count();
+                            deadline - std::chrono::steady_clock::now())
+                            .count();
       if (left <= 0 || !Wait(POLLIN, static_cast<int>(left))) break;
     }
-    if (total > 0) NoteHeard();
-    else if (fd_ >= 0 && Silent()) Vanish();
+    if (total > 0)
+      NoteHeard();
+    else if (fd_ >= 0 && Silent())
+      Vanish();
     return total;
   }
 

@@ -51,8 +51,10 @@ bool StartVideo() {
     }
     if (IsUsableVideoDriver(SDL_GetCurrentVideoDriver())) return true;
     SDL_QuitSubSystem(SDL_INIT_VIDEO | SDL_INIT_TIMER);
-    if (attempt < kAttempts && std::getenv("DISPLAY")) SDL_Delay(kRetryMs);
-    else break;
+    if (attempt < kAttempts && std::getenv("DISPLAY"))
+      SDL_Delay(kRetryMs);
+    else
+      break;
   }
   std::fprintf(stderr, "kestrel: no window: no display\n");
   return false;
@@ -83,11 +85,11 @@ struct SdlWindowSystem::State {
   SDL_Window* window = nullptr;
   SDL_Surface* surface = nullptr;  // the persistent surface; the window shows a copy
   FontCache fonts;
-  DrawnTexts drawn;                // the texts standing whole on the surface
-  SDL_Rect unshown{0, 0, 0, 0};    // drawn since the last Present (empty: nothing)
-  std::map<int, Ticker> tickers;   // by timer number
-  int displayFd = -1;              // the display connection, -1 when SDL offers none
-  std::vector<int> watched;        // descriptors whose input ends the wait
+  DrawnTexts drawn;               // the texts standing whole on the surface
+  SDL_Rect unshown{0, 0, 0, 0};   // drawn since the last Present (empty: nothing)
+  std::map<int, Ticker> tickers;  // by timer number
+  int displayFd = -1;             // the display connection, -1 when SDL offers none
+  std::vector<int> watched;       // descriptors whose input ends the wait
 
   void Present(SDL_Rect area);
   void PresentAll() {
@@ -123,9 +125,7 @@ void SdlWindowSystem::State::Present(SDL_Rect area) {
 
 bool SdlWindowSystem::State::TranslateWindowEvent(const SDL_WindowEvent& event, WindowEvent& out) {
   switch (event.event) {
-    case SDL_WINDOWEVENT_CLOSE:
-      out = {kEventClose, 0, 0};
-      return true;
+    case SDL_WINDOWEVENT_CLOSE: out = {kEventClose, 0, 0}; return true;
     case SDL_WINDOWEVENT_EXPOSED:
     case SDL_WINDOWEVENT_SHOWN:
     case SDL_WINDOWEVENT_RESTORED:
@@ -133,8 +133,7 @@ bool SdlWindowSystem::State::TranslateWindowEvent(const SDL_WindowEvent& event, 
       // Repainting is the window system's own business: the handler never sees it.
       PresentAll();
       return false;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -153,14 +152,12 @@ bool SdlWindowSystem::State::Translate(const SDL_Event& event, WindowEvent& out)
       }
       return true;
     }
-    case SDL_WINDOWEVENT:
-      return TranslateWindowEvent(event.window, out);
+    case SDL_WINDOWEVENT: return TranslateWindowEvent(event.window, out);
     case SDL_QUIT:
       // SDL raises this for SIGTERM and SIGINT: the program is asked to close, in order.
       out = {kEventClose, 0, 0};
       return true;
-    default:
-      return false;
+    default: return false;
   }
 }
 
@@ -185,7 +182,8 @@ bool SdlWindowSystem::Open(int x, int y, int width, int height, const std::strin
     Close();
     return false;
   }
-  SDL_FillRect(s.surface, nullptr, SDL_MapRGB(s.surface->format, kBackground.r, kBackground.g, kBackground.b));
+  SDL_FillRect(s.surface, nullptr,
+               SDL_MapRGB(s.surface->format, kBackground.r, kBackground.g, kBackground.b));
   // Keys arrive as key events only; no text input method stands in between.
   SDL_StopTextInput();
   CatchHangUp();
@@ -300,8 +298,10 @@ bool SdlWindowSystem::State::WaitForInput(int timeoutMs, std::vector<WindowEvent
   bool displaySpoke = displayFd < 0;
   for (const auto& p : fds) {
     if (p.revents == 0) continue;
-    if (p.fd == displayFd) displaySpoke = true;
-    else readable.push_back({kEventReadable, p.fd, 0});
+    if (p.fd == displayFd)
+      displaySpoke = true;
+    else
+      readable.push_back({kEventReadable, p.fd, 0});
   }
   return displaySpoke;
 }

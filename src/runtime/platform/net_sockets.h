@@ -12,8 +12,7 @@ class NetSockets {
   virtual ~NetSockets() = default;
   // Listens on address:port (port 0: any free port) and tells the port taken. Returns the
   // handle, or -1 with the reason in error.
-  virtual int Listen(const std::string& address, int port, int& boundPort,
-                     std::string& error) = 0;
+  virtual int Listen(const std::string& address, int port, int& boundPort, std::string& error) = 0;
   // A waiting client's handle, or -1 when none waits.
   virtual int Accept(int listener) = 0;
   // Reads at most max bytes: the count read, 0 when nothing waits, -1 when the peer has

@@ -2,9 +2,9 @@
 
 #include <algorithm>
 #include <cstdint>
+#include <filesystem>
 #include <fstream>
 #include <system_error>
-#include <filesystem>
 
 namespace kestrel::platform {
 namespace {

@@ -45,9 +45,9 @@ std::optional<std::vector<std::string>> SplitComponents(const std::string& path)
 char LowerAscii(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c + 32) : c; }
 
 bool SameIgnoringCase(const std::string& a, const std::string& b) {
-  return a.size() == b.size() &&
-         std::equal(a.begin(), a.end(), b.begin(),
-                    [](char x, char y) { return LowerAscii(x) == LowerAscii(y); });
+  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+           return LowerAscii(x) == LowerAscii(y);
+         });
 }
 
 bool IsWanted(const fs::path& candidate, bool wantFolder) {
@@ -131,8 +131,9 @@ std::vector<std::string> VoiceFolders(const VoicePlaces& places) {
   }
   if (!places.installedData.empty()) AddOnce(folders, places.installedData + "/kestrel/wave");
   if (!places.executableFolder.empty()) {
-    AddOnce(folders, (fs::path(places.executableFolder).parent_path() / "share" / "kestrel" /
-                      "wave").string());
+    AddOnce(
+        folders,
+        (fs::path(places.executableFolder).parent_path() / "share" / "kestrel" / "wave").string());
   }
   return folders;
 }

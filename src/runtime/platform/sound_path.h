@@ -20,8 +20,7 @@ std::string ResolveSoundPath(const std::string& path);
 // The same, and a word of the voice folder ("wave\scan") that the working folder's wave/
 // lacks is looked for in each of voiceFolders in turn (absolute paths, searched under the
 // same rules); the first that holds it gives the path played.
-std::string ResolveSoundPath(const std::string& path,
-                             const std::vector<std::string>& voiceFolders);
+std::string ResolveSoundPath(const std::string& path, const std::vector<std::string>& voiceFolders);
 
 // Where the voice set may be found besides the working folder, as the environment tells.
 struct VoicePlaces {

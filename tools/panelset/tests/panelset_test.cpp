@@ -82,7 +82,8 @@ class PanelsetTest : public ::testing::Test {
 
   static std::set<std::string> FolderEntries() {
     std::set<std::string> names;
-    for (const auto& entry : fs::directory_iterator(".")) names.insert(entry.path().filename().string());
+    for (const auto& entry : fs::directory_iterator("."))
+      names.insert(entry.path().filename().string());
     return names;
   }
 
@@ -152,8 +153,8 @@ TEST_F(PanelsetTest, UnusableValuesOfAnExistingFileFallBackToTheDefaults) {
 }
 
 TEST_F(PanelsetTest, EveryStandardSpeedIsAccepted) {
-  for (const int baud : {50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400, 4800, 9600,
-                         19200, 38400, 57600, 115200, 230400, 460800}) {
+  for (const int baud : {50, 75, 110, 134, 150, 200, 300, 600, 1200, 1800, 2400, 4800, 9600, 19200,
+                         38400, 57600, 115200, 230400, 460800}) {
     SCOPED_TRACE(baud);
     ASSERT_EQ(Run({"--baud", std::to_string(baud)}), kDone);
     EXPECT_EQ(ReadAsThePanel().baud, baud);
@@ -163,10 +164,21 @@ TEST_F(PanelsetTest, EveryStandardSpeedIsAccepted) {
 TEST_F(PanelsetTest, RefusalsSayWhyAndWriteNothing) {
   std::ofstream("regular") << "not a device";
   const std::vector<Args> refused = {
-      {"--port", "0"},      {"--port", "10"},      {"--port", "x"},     {"--port", "-1"},
-      {"--baud", "12345"},  {"--baud", "9600.5"},  {"--baud", "921600"}, {"--baud", ""},
-      {"--voice", "yes"},   {"--debug", "1"},      {"--bogus"},         {"--port"},
-      {"--device", "/no/such/device"},             {"--device", "regular"}, {"extra"},
+      {"--port", "0"},
+      {"--port", "10"},
+      {"--port", "x"},
+      {"--port", "-1"},
+      {"--baud", "12345"},
+      {"--baud", "9600.5"},
+      {"--baud", "921600"},
+      {"--baud", ""},
+      {"--voice", "yes"},
+      {"--debug", "1"},
+      {"--bogus"},
+      {"--port"},
+      {"--device", "/no/such/device"},
+      {"--device", "regular"},
+      {"extra"},
   };
   for (const Args& args : refused) {
     SCOPED_TRACE(args.front() + " " + (args.size() > 1 ? args[1] : ""));
@@ -316,7 +328,7 @@ class PortListTest : public PanelsetTest {
     fs::create_directories(folders_.sysClassTty);
     Link(usb / "1-1:1.0/ttyUSB0", "ttyUSB0", "");
     Link(pnp / "00:04:0/00:04:0.0", "ttyS0", "4");
-    Link(pnp / "other/00:04:1.0", "ttyS1", "0");  // no UART there
+    Link(pnp / "other/00:04:1.0", "ttyS1", "0");                      // no UART there
     fs::create_directories(fs::path(folders_.sysClassTty) / "tty1");  // no device
     fs::create_directories(folders_.byId);
     fs::create_symlink("../../ttyUSB0", fs::path(folders_.byId) / "usb-FTDI_A1B2C3-if00-port0");
@@ -354,15 +366,17 @@ TEST_F(PortListTest, EachPortWithHardwareIsOneLineWithWhatKeepsThePanelFromIt) {
   ASSERT_EQ(ports.size(), 3u);
   const std::string dev = folders_.dev;
   EXPECT_EQ(DescribePort(ports[0]),
-            dev + "/ttyS0, driver serial, console: the machine's own messages go out here, "
-                  "never probed, you may open it, held by ModemManager (pid 612), "
-                  "no COM link here");
+            dev +
+                "/ttyS0, driver serial, console: the machine's own messages go out here, "
+                "never probed, you may open it, held by ModemManager (pid 612), "
+                "no COM link here");
   EXPECT_EQ(DescribePort(ports[1]),
             folders_.byId + "/usb-FTDI_A1B2C3-if00-port0 -> " + dev +
                 "/ttyUSB0, driver ftdi_sio, USB 0403:6001, product \"FT232R USB UART\", "
                 "serial A1B2C3, you may open it, not in use, COM3 points to it");
-  EXPECT_EQ(DescribePort(ports[2]), dev + "/pts/4, driver pseudo-terminal, you may open it, "
-                                          "not in use, COM2 points to it");
+  EXPECT_EQ(DescribePort(ports[2]), dev +
+                                        "/pts/4, driver pseudo-terminal, you may open it, "
+                                        "not in use, COM2 points to it");
   EXPECT_EQ(ByIdPath("usb-FTDI_A1B2C3-if00-port0", folders_),
             folders_.byId + "/usb-FTDI_A1B2C3-if00-port0");
   EXPECT_EQ(ByIdPath("usb-other", folders_), "");

@@ -27,9 +27,9 @@ std::optional<Hz> ParseAnyFrequency(std::string_view text);
 // a multiple of 50 Hz.
 std::optional<int> ParseStep(std::string_view text);
 
-std::string TenDigits(Hz hz);          // "0145500000"
-std::string SixDigits(int stepHz);     // "012500"
-std::string ThreeDigits(int level);    // "087", clamped to 000-255
+std::string TenDigits(Hz hz);        // "0145500000"
+std::string SixDigits(int stepHz);   // "012500"
+std::string ThreeDigits(int level);  // "087", clamped to 000-255
 
 // Non-negative whole number of at most 18 digits; nullopt for anything else.
 std::optional<std::int64_t> ParseDigits(std::string_view text);

@@ -52,7 +52,7 @@ class CommandLog {
 };
 
 constexpr Millis kSettingsPollMs = 50;
-constexpr Millis kIdleWaitMs = 20;   // how often to look for a panel while none is there
+constexpr Millis kIdleWaitMs = 20;  // how often to look for a panel while none is there
 constexpr Millis kLongestWaitMs = 1000;
 
 class Simulator {
@@ -72,8 +72,8 @@ class Simulator {
 
  private:
   Millis Now() const {
-    return std::chrono::duration_cast<std::chrono::milliseconds>(
-               std::chrono::steady_clock::now() - start_)
+    return std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() -
+                                                                 start_)
         .count();
   }
 

@@ -115,9 +115,7 @@ Channel* Memory::Find(ChannelId id) {
   return &banks_[SlotOf(id.bank)][id.index];
 }
 
-const Channel* Memory::Find(ChannelId id) const {
-  return const_cast<Memory*>(this)->Find(id);
-}
+const Channel* Memory::Find(ChannelId id) const { return const_cast<Memory*>(this)->Find(id); }
 
 void Memory::EraseBank(char bank) {
   if (IsBankLetter(bank)) banks_[SlotOf(bank)].fill(Channel{});
@@ -142,8 +140,8 @@ std::string SplitLine(char bank, const Memory& memory) {
   const int pair = IsUpperBank(bank) ? bank - 'A' : bank - 'a';
   const char upper = static_cast<char>('A' + pair);
   const char lower = static_cast<char>('a' + pair);
-  return std::string("MW ") + upper + ":" + std::to_string(memory.BankSize(upper)) + " " +
-         lower + ":" + std::to_string(memory.BankSize(lower));
+  return std::string("MW ") + upper + ":" + std::to_string(memory.BankSize(upper)) + " " + lower +
+         ":" + std::to_string(memory.BankSize(lower));
 }
 
 std::optional<ChannelId> ParseChannelId(std::string_view text) {

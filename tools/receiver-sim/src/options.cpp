@@ -42,8 +42,7 @@ std::function<bool(SimOptions&, const std::string&)> TextInto(std::string SimOpt
   };
 }
 
-std::function<bool(SimOptions&, const std::string&)> Flag(
-    std::function<void(SimOptions&)> set) {
+std::function<bool(SimOptions&, const std::string&)> Flag(std::function<void(SimOptions&)> set) {
   return [set](SimOptions& options, const std::string&) {
     set(options);
     return true;
@@ -78,7 +77,8 @@ const std::vector<OptionEntry>& OptionTable() {
        NumberInto([](SimOptions& o) -> Millis& { return o.output.splitGapMs; })},
       {"--noise", false, Flag([](SimOptions& o) { o.output.noise = true; })},
       {"--seed", true, NumberInto([](SimOptions& o) -> unsigned& { return o.output.seed; })},
-      {"--hangup-after", true, NumberInto([](SimOptions& o) -> Millis& { return o.hangupAfterMs; })},
+      {"--hangup-after", true,
+       NumberInto([](SimOptions& o) -> Millis& { return o.hangupAfterMs; })},
       {"--exit-after", true, NumberInto([](SimOptions& o) -> Millis& { return o.exitAfterMs; })},
       {"--help", false, Flag([](SimOptions& o) { o.help = true; })},
       {"--version", false, Flag([](SimOptions& o) { o.version = true; })},

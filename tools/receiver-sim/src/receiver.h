@@ -16,14 +16,14 @@
 namespace kestrel::sim {
 
 struct ReceiverOptions {
-  int squelch = 40;                 // open at or above this level
-  Millis searchStepMs = 50;         // the search moves one step this often
-  Millis scanChannelMs = 100;       // the memory scan stays this long on each channel
-  Millis resumeAfterMs = 2000;      // a halt ends this long after its signal has gone
-  Millis pauseMs = 0;               // > 0: a halt ends after this long even with the signal on
-  Millis splitDelayMs = 1500;       // "MW" with a split answers after this long
-  int widthHz = 0;                  // signals within half of this of the tuned frequency count
-  bool upAnswers = false;           // the up byte answers a bare line end
+  int squelch = 40;             // open at or above this level
+  Millis searchStepMs = 50;     // the search moves one step this often
+  Millis scanChannelMs = 100;   // the memory scan stays this long on each channel
+  Millis resumeAfterMs = 2000;  // a halt ends this long after its signal has gone
+  Millis pauseMs = 0;           // > 0: a halt ends after this long even with the signal on
+  Millis splitDelayMs = 1500;   // "MW" with a split answers after this long
+  int widthHz = 0;              // signals within half of this of the tuned frequency count
+  bool upAnswers = false;       // the up byte answers a bare line end
   std::string lineEnd = "\r\n";
 };
 

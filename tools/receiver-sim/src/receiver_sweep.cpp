@@ -73,8 +73,8 @@ Millis Receiver::NextDue() const {
 void Receiver::Process(Millis t, Replies& out) {
   if (Moving() && t >= sweep_.nextStepAt) {
     StepSweep();
-    sweep_.nextStepAt = t + (activity_ == Activity::kScan ? options_.scanChannelMs
-                                                          : options_.searchStepMs);
+    sweep_.nextStepAt =
+        t + (activity_ == Activity::kScan ? options_.scanChannelMs : options_.searchStepMs);
   }
   if (sweep_.active) HaltOrGoOn(t);
   ReportSquelch(t, out);

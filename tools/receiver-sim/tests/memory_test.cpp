@@ -22,8 +22,7 @@ TEST(ChannelText, ListsEveryFieldOrDashesForAnEmptyChannel) {
   Channel channel = Stored(145'500'000, "TOWER");
   channel.pass = 1;
   channel.mode = 2;
-  EXPECT_EQ(ChannelLine({'A', 5}, channel),
-            "MXA05 MP1 RF0145500000 ST012500 AU0 MD2 AT0 TMTOWER");
+  EXPECT_EQ(ChannelLine({'A', 5}, channel), "MXA05 MP1 RF0145500000 ST012500 AU0 MD2 AT0 TMTOWER");
   EXPECT_EQ(ChannelLine({'j', 49}, Channel{}), "MXj49 ---");
 }
 
@@ -45,8 +44,8 @@ TEST(ChannelText, FieldsChangeOnlyWhatTheyName) {
 }
 
 TEST(ChannelText, RefusesMalformedFields) {
-  for (const char* bad : {" RF145500000", " MD9", " AU2", " XX1", "RF0145500000", " RF",
-                          " ST000125", " MP"}) {
+  for (const char* bad :
+       {" RF145500000", " MD9", " AU2", " XX1", "RF0145500000", " RF", " ST000125", " MP"}) {
     Channel channel = Stored(145'500'000);
     EXPECT_FALSE(ApplyChannelFields(bad, channel)) << bad;
   }

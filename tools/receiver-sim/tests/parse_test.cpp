@@ -24,13 +24,13 @@ TEST(TuningFrequency, KeepsTheFiftyHertzGrid) {
 }
 
 TEST(TuningFrequency, RefusesOtherFormsAndFrequenciesOutOfRange) {
-  EXPECT_EQ(ParseTuningFrequency("145500000"), std::nullopt);     // nine digits
-  EXPECT_EQ(ParseTuningFrequency("01455000000"), std::nullopt);   // eleven
+  EXPECT_EQ(ParseTuningFrequency("145500000"), std::nullopt);    // nine digits
+  EXPECT_EQ(ParseTuningFrequency("01455000000"), std::nullopt);  // eleven
   EXPECT_EQ(ParseTuningFrequency("0145.5.000"), std::nullopt);
   EXPECT_EQ(ParseTuningFrequency("0145,50000"), std::nullopt);
   EXPECT_EQ(ParseTuningFrequency(""), std::nullopt);
   EXPECT_EQ(ParseTuningFrequency("."), std::nullopt);
-  EXPECT_EQ(ParseTuningFrequency("0000099950"), std::nullopt);    // below 100 kHz
+  EXPECT_EQ(ParseTuningFrequency("0000099950"), std::nullopt);  // below 100 kHz
   EXPECT_EQ(ParseTuningFrequency("0000100000"), 100'000);
   EXPECT_EQ(ParseTuningFrequency("2040.00000"), 2'040'000'000);
   EXPECT_EQ(ParseTuningFrequency("2040.00005"), std::nullopt);
@@ -119,10 +119,14 @@ TEST(CommandLine, ReadsEveryKindOfOption) {
 }
 
 TEST(CommandLine, RefusesUnknownOptionsAndBadValues) {
-  for (const std::vector<std::string>& bad :
-       {std::vector<std::string>{"--colour"}, {"--squelch"}, {"--squelch", "x"},
-        {"--squelch", "300"}, {"--search-step", "0"}, {"--cr=1"}, {"--log", ""},
-        {"--exit-after", "99999999999"}}) {
+  for (const std::vector<std::string>& bad : {std::vector<std::string>{"--colour"},
+                                              {"--squelch"},
+                                              {"--squelch", "x"},
+                                              {"--squelch", "300"},
+                                              {"--search-step", "0"},
+                                              {"--cr=1"},
+                                              {"--log", ""},
+                                              {"--exit-after", "99999999999"}}) {
     SimOptions options;
     std::string error;
     EXPECT_FALSE(ParseOptions(bad, options, error)) << bad[0];

@@ -200,9 +200,9 @@ TEST_F(ProcessTest, AnswersThroughItsLinkLogsWhatItGotAndKeepsItsMemory) {
                            "\tMXA05 RF0433500000 ST012500 MD2 TMTOWER       \n"}) {
     EXPECT_NE(log.find(line), std::string::npos) << line << "\nin\n" << log;
   }
-  EXPECT_NE(FileText("memory.txt")
-                .find("MXA05 MP0 RF0433500000 ST012500 AU0 MD2 AT0 TMTOWER       \n"),
-            std::string::npos);
+  EXPECT_NE(
+      FileText("memory.txt").find("MXA05 MP0 RF0433500000 ST012500 AU0 MD2 AT0 TMTOWER       \n"),
+      std::string::npos);
 }
 
 TEST_F(ProcessTest, KeepsServingWhenThePanelClosesAndOpensAgain) {

@@ -19,8 +19,8 @@ TEST_F(ReceiverTest, VfoTakesADecimalOrATenDigitFrequency) {
 }
 
 TEST_F(ReceiverTest, FrequencyOutOfRangeOrMalformedIsRefusedAndChangesNothing) {
-  for (const char* bad : {"VA2041.00000", "VA0000050000", "VB014550000", "RF", "RFabc",
-                          "VA0145.5x000"}) {
+  for (const char* bad :
+       {"VA2041.00000", "VA0000050000", "VB014550000", "RF", "RFabc", "VA0145.5x000"}) {
     EXPECT_EQ(Ask(bad), kRefused) << bad;
   }
   EXPECT_EQ(Ask("RX"), "VA RF0145000000 ST012500 AU0 MD1 AT0\r\n");
@@ -54,9 +54,11 @@ TEST_F(ReceiverTest, SettingsAndTheirReadBacks) {
 
 TEST_F(ReceiverTest, UnknownOrImpossibleCommandsAnswerAQuestionMark) {
   EXPECT_EQ(Ask("EX"), "");  // the set gives the panel back without a word
-  for (const char* bad : {"XX", "", "va0145000000", "L", "LMX", "RX1", "EX1", "MAK", "MA",
-                          "VS" /* VFO A equals VFO B */, "MQA%", "MQA", "MWK", "MWA95",
-                          "MWA9", "MR", "MRA05", "MP1", "MP", "MS", "MSA"}) {
+  for (const char* bad : {"XX",   "",      "va0145000000", "L",     "LMX",
+                          "RX1",  "EX1",   "MAK",          "MA",    "VS" /* VFO A equals VFO B */,
+                          "MQA%", "MQA",   "MWK",          "MWA95", "MWA9",
+                          "MR",   "MRA05", "MP1",          "MP",    "MS",
+                          "MSA"}) {
     EXPECT_EQ(Ask(bad), kRefused) << "[" << bad << "]";
   }
 }
