@@ -8,6 +8,7 @@
 #include "link/link.h"
 #include "link/receiver_commands.h"
 #include "runtime/text.h"
+#include "speech/read_outs.h"
 #include "speech/speech.h"
 #include "state/commands.h"
 #include "state/controls.h"
@@ -115,15 +116,9 @@ void SendAttenuatorCommand() {
 }
 
 void ToggleNoiseLimiter() {
-  SayWord("noise");
   NoiseLimiterOn = 1 - NoiseLimiterOn;
-  if (NoiseLimiterOn == 1) {
-    CommandText = kCommandNoiseLimiterOn;
-    SayWord("on");
-  } else {
-    CommandText = kCommandNoiseLimiterOff;
-    SayWord("off");
-  }
+  SayOnOff("noise", NoiseLimiterOn);
+  CommandText = NoiseLimiterOn == 1 ? kCommandNoiseLimiterOn : kCommandNoiseLimiterOff;
   SendCommand();
 }
 
